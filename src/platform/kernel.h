@@ -1,0 +1,35 @@
+#pragma once
+
+// Time conversions of the Windows kernel, used to turn a cabinet's MS-DOS stamps into dates.
+
+#include "platform/win_types.h"
+
+namespace vantrel {
+
+// 100-nanosecond intervals since 1601-01-01 00:00:00.
+struct FILETIME {
+    DWORD dwLowDateTime = 0;
+    DWORD dwHighDateTime = 0;
+};
+
+struct SYSTEMTIME {
+    WORD wYear;
+    WORD wMonth;
+    WORD wDayOfWeek;
+    WORD wDay;
+    WORD wHour;
+    WORD wMinute;
+    WORD wSecond;
+    WORD wMilliseconds;
+};
+
+// MS-DOS date (year - 1980 in bits 15-9, month 8-5, day 4-0) and time (hour 15-11, minute 10-5,
+// seconds / 2 in 4-0) to a file time. FALSE, with `fileTime` untouched, when a field is out of
+// range (month 0 or above 12, day 0 or past the month's end, hour above 23, minute above 59,
+// seconds above 59).
+BOOL DosDateTimeToFileTime(WORD fatDate, WORD fatTime, FILETIME* fileTime);
+
+// FALSE when the file time is beyond what a SYSTEMTIME holds (year 30827).
+BOOL FileTimeToSystemTime(const FILETIME* fileTime, SYSTEMTIME* systemTime);
+
+}  // namespace vantrel

@@ -1,0 +1,58 @@
+#pragma once
+
+// The cabinet iteration service of the Windows Setup API, built on libmspack. It walks a
+// Microsoft Cabinet file and calls the caller back for every event of the walk, with the records
+// and notification numbers Windows publishes.
+
+#include "platform/win_types.h"
+
+namespace vantrel {
+
+// Notifications sent to the callback.
+constexpr UINT SPFILENOTIFY_CABINETINFO = 0x10;     // Param1: CABINET_INFO_A*, once per cabinet
+constexpr UINT SPFILENOTIFY_FILEINCABINET = 0x11;   // Param1: FILE_IN_CABINET_INFO_A*, per file
+constexpr UINT SPFILENOTIFY_NEEDNEWCABINET = 0x12;  // Param1: CABINET_INFO_A*, Param2: char[260]
+constexpr UINT SPFILENOTIFY_FILEEXTRACTED = 0x13;   // Param1: FILEPATHS_A*, per file written
+
+// Answers to SPFILENOTIFY_FILEINCABINET.
+constexpr UINT FILEOP_ABORT = 0;  // stop the walk; it fails with the record's Win32Error
+constexpr UINT FILEOP_DOIT = 1;   // write the file to FullTargetName
+constexpr UINT FILEOP_SKIP = 2;   // pass the file by
+
+struct CABINET_INFO_A {
+    const char* CabinetPath;  // folder of the cabinet, ANSI
+    const char* CabinetFile;  // file name of the cabinet, ANSI
+    const char* DiskName;
+    USHORT SetId;
+    USHORT CabinetNumber;
+};
+
+struct FILE_IN_CABINET_INFO_A {
+    const char* NameInCabinet;  // NUL-terminated ANSI name, folder part included, "\" separated
+    DWORD FileSize;             // uncompressed size in bytes
+    DWORD Win32Error;           // set by the callback to explain FILEOP_ABORT
+    WORD DosDate;               // MS-DOS date stamp as stored in the cabinet
+    WORD DosTime;               // MS-DOS time stamp as stored in the cabinet
+    WORD DosAttribs;
+    char FullTargetName[MAX_PATH];  // filled by the callback for FILEOP_DOIT: Windows path, ANSI
+};
+
+struct FILEPATHS_A {
+    const char* Target;  // the Windows path the file was written to, ANSI
+    const char* Source;  // the name inside the cabinet, ANSI
+    UINT Win32Error;     // 0 when the file was written, else the reason it was not
+    DWORD Flags;
+};
+
+using PSP_FILE_CALLBACK_A = UINT (*)(PVOID Context, UINT Notification, UINT_PTR Param1,
+                                     UINT_PTR Param2);
+
+// Walks the cabinet at `CabinetFile` (a Windows path in the ANSI code page). Returns nonzero when
+// the walk finished; zero when it failed, with the reason left in GetLastError().
+//
+// A C++ exception thrown by `MsgHandler` stops the walk; it is thrown again from here once
+// libmspack has been left and everything the walk opened has been closed.
+BOOL SetupIterateCabinetA(const char* CabinetFile, DWORD Reserved, PSP_FILE_CALLBACK_A MsgHandler,
+                          PVOID Context);
+
+}  // namespace vantrel
