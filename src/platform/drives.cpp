@@ -1,0 +1,228 @@
+#include "platform/drives.h"
+
+#include <sys/stat.h>
+
+#include <algorithm>
+#include <cctype>
+#include <cstdlib>
+#include <mutex>
+
+namespace vantrel {
+namespace fs = std::filesystem;
+
+namespace {
+
+bool IsSeparator(char c) {
+    return c == '\\' || c == '/';
+}
+
+// Characters Windows never allows inside a file or folder name.
+bool IsForbiddenInName(unsigned char c) {
+    return c < 0x20 || c == '<' || c == '>' || c == ':' || c == '"' || c == '|' || c == '?' ||
+           c == '*';
+}
+
+bool EqualsIgnoringAsciiCase(std::string_view a, std::string_view b) {
+    return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) {
+               return std::tolower(static_cast<unsigned char>(x)) ==
+                      std::tolower(static_cast<unsigned char>(y));
+           });
+}
+
+struct DriveTable {
+    fs::path dosdevices;
+    timespec modified{};
+    bool present = false;
+    std::vector<DriveMapping> drives;
+};
+
+std::vector<DriveMapping> ReadDrives(const fs::path& dosdevices) {
+    std::vector<DriveMapping> drives;
+    for (char letter = 'a'; letter <= 'z'; ++letter) {
+        std::error_code error;
+        const fs::path link = dosdevices / (std::string(1, letter) + ":");
+        const fs::path root = fs::canonical(link, error);
+        if (!error && fs::is_directory(root, error)) {
+            drives.push_back({static_cast<char>(std::toupper(letter)), root});
+        }
+    }
+    return drives;
+}
+
+// The drive table changes only when the prefix's dosdevices folder does, so it is read again
+// only then: resolving 26 links for every file of a cabinet would cost more than the writing.
+std::vector<DriveMapping> CurrentDrives() {
+    static std::mutex mutex;
+    static DriveTable table;
+    const fs::path dosdevices = WinePrefix() / "dosdevices";
+    struct stat info {};
+    const bool present = ::stat(dosdevices.c_str(), &info) == 0 && S_ISDIR(info.st_mode);
+
+    std::lock_guard lock(mutex);
+    const bool unchanged = table.dosdevices == dosdevices && table.present == present &&
+                           (!present || (table.modified.tv_sec == info.st_mtim.tv_sec &&
+                                         table.modified.tv_nsec == info.st_mtim.tv_nsec));
+    if (!unchanged) {
+        table.dosdevices = dosdevices;
+        table.present = present;
+        table.modified = info.st_mtim;
+        table.drives = present ? ReadDrives(dosdevices)
+                               : std::vector<DriveMapping>{DriveMapping{'Z', fs::path("/")}};
+    }
+    return table.drives;
+}
+
+std::optional<fs::path> DriveRoot(char letter) {
+    const char upper = static_cast<char>(std::toupper(static_cast<unsigned char>(letter)));
+    for (const auto& drive : CurrentDrives()) {
+        if (drive.Letter == upper) {
+            return drive.Root;
+        }
+    }
+    return std::nullopt;
+}
+
+bool HasDriveLetter(std::string_view path) {
+    return path.size() >= 2 && path[1] == ':' && std::isalpha(static_cast<unsigned char>(path[0]));
+}
+
+// The Windows form of a relative path: the current folder's Windows path in front of it.
+std::optional<std::string> Absolute(std::string_view windowsPath) {
+    if (HasDriveLetter(windowsPath)) {
+        return std::string(windowsPath);
+    }
+    std::error_code error;
+    const auto current = ToWindowsPath(fs::current_path(error));
+    if (error || !current) {
+        return std::nullopt;
+    }
+    if (!windowsPath.empty() && IsSeparator(windowsPath.front())) {
+        return current->substr(0, 2) + std::string(windowsPath);
+    }
+    return *current + "\\" + std::string(windowsPath);
+}
+
+// Splits what follows the drive into its components, resolving "." and ".." without climbing
+// above the root. Fails with ERROR_INVALID_NAME on a character Windows forbids in a name.
+DWORD ResolveComponents(std::string_view rest, std::vector<std::string>& components) {
+    std::size_t start = 0;
+    while (start <= rest.size()) {
+        std::size_t end = start;
+        while (end < rest.size() && !IsSeparator(rest[end])) {
+            ++end;
+        }
+        const std::string_view part = rest.substr(start, end - start);
+        if (part == "..") {
+            if (!components.empty()) {
+                components.pop_back();
+            }
+        } else if (!part.empty() && part != ".") {
+            if (std::any_of(part.begin(), part.end(), [](char c) {
+                    return IsForbiddenInName(static_cast<unsigned char>(c));
+                })) {
+                return ERROR_INVALID_NAME;
+            }
+            components.emplace_back(part);
+        }
+        start = end + 1;
+    }
+    return ERROR_SUCCESS;
+}
+
+// The entry of `folder` named `name`, or one whose name differs only in case.
+fs::path FindEntry(const fs::path& folder, const std::string& name) {
+    std::error_code error;
+    fs::path exact = folder / name;
+    if (fs::symlink_status(exact, error).type() != fs::file_type::not_found) {
+        return exact;
+    }
+    for (fs::directory_iterator it(folder, error), end; !error && it != end; it.increment(error)) {
+        if (EqualsIgnoringAsciiCase(it->path().filename().string(), name)) {
+            return it->path();
+        }
+    }
+    return exact;
+}
+
+fs::path JoinMatchingCase(const fs::path& root, const std::vector<std::string>& components) {
+    fs::path exact = root;
+    for (const auto& component : components) {
+        exact /= component;
+    }
+    std::error_code error;
+    // Nearly always the path is spelled as it is on disk: one look settles it.
+    if (components.empty() || fs::is_directory(exact.parent_path(), error)) {
+        return exact;
+    }
+    fs::path found = root;
+    for (const auto& component : components) {
+        found = FindEntry(found, component);
+    }
+    return found;
+}
+
+}  // namespace
+
+fs::path WinePrefix() {
+    if (const char* prefix = std::getenv("WINEPREFIX"); prefix != nullptr && *prefix != '\0') {
+        return prefix;
+    }
+    const char* home = std::getenv("HOME");
+    return fs::path(home != nullptr ? home : "/") / ".wine";
+}
+
+std::vector<DriveMapping> MappedDrives() {
+    return CurrentDrives();
+}
+
+HostPath ToHostPath(std::string_view windowsPath) {
+    if (windowsPath.size() >= 2 && IsSeparator(windowsPath[0]) && IsSeparator(windowsPath[1])) {
+        return {{}, ERROR_PATH_NOT_FOUND};  // UNC paths name no drive of ours
+    }
+    const auto absolute = Absolute(windowsPath);
+    if (!absolute) {
+        return {{}, ERROR_PATH_NOT_FOUND};
+    }
+    const auto root = DriveRoot((*absolute)[0]);
+    if (!root) {
+        return {{}, ERROR_PATH_NOT_FOUND};
+    }
+    std::vector<std::string> components;
+    if (const DWORD error = ResolveComponents(std::string_view(*absolute).substr(2), components)) {
+        return {{}, error};
+    }
+    return {JoinMatchingCase(*root, components), ERROR_SUCCESS};
+}
+
+std::optional<std::string> ToWindowsPath(const fs::path& hostPath) {
+    std::error_code error;
+    const fs::path path = fs::weakly_canonical(fs::absolute(hostPath, error), error);
+    if (error) {
+        return std::nullopt;
+    }
+    const DriveMapping* best = nullptr;
+    std::size_t bestLength = 0;
+    const auto drives = CurrentDrives();
+    for (const auto& drive : drives) {
+        const auto [rootEnd, pathAt] =
+            std::mismatch(drive.Root.begin(), drive.Root.end(), path.begin(), path.end());
+        const std::size_t length = std::distance(drive.Root.begin(), drive.Root.end());
+        if (rootEnd == drive.Root.end() && (best == nullptr || length > bestLength)) {
+            best = &drive;
+            bestLength = length;
+        }
+    }
+    if (best == nullptr) {
+        return std::nullopt;
+    }
+    std::string windowsPath = std::string(1, best->Letter) + ":";
+    const fs::path relative = path.lexically_relative(best->Root);
+    for (const auto& component : relative) {
+        if (component != ".") {
+            windowsPath += "\\" + component.string();
+        }
+    }
+    return windowsPath.size() == 2 ? windowsPath + "\\" : windowsPath;
+}
+
+}  // namespace vantrel

@@ -1,0 +1,42 @@
+#include "platform/folders.h"
+
+#include <sys/stat.h>
+
+#include <cerrno>
+
+#include "platform/drives.h"
+
+namespace vantrel {
+namespace {
+
+// "Bad file name or number": what creating a folder with a forbidden character gives.
+constexpr int kBadFileName = 52;
+
+int OutcomeOfErrno(int error) {
+    switch (error) {
+        case ENOENT:
+        case ENOTDIR:
+            return kPathNotFound;
+        default:
+            // The folder exists, or we may not create it there.
+            return kPathFileAccessError;
+    }
+}
+
+}  // namespace
+
+int MkDir(const std::string& folder) {
+    const HostPath host = ToHostPath(folder);
+    if (host.Error == ERROR_INVALID_NAME) {
+        return kBadFileName;
+    }
+    if (host.Error != ERROR_SUCCESS) {
+        return kPathNotFound;
+    }
+    if (::mkdir(host.Path.c_str(), 0777) == 0) {
+        return kFolderCreated;
+    }
+    return OutcomeOfErrno(errno);
+}
+
+}  // namespace vantrel

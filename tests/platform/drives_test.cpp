@@ -1,0 +1,143 @@
+#include "platform/drives.h"
+
+#include <gtest/gtest.h>
+
+#include "platform/folders.h"
+#include "support/temp_dir.h"
+
+namespace vantrel {
+namespace {
+
+namespace fs = std::filesystem;
+
+class DrivesTest : public ::testing::Test {
+  protected:
+    test::TempPrefix prefix;
+    fs::path driveC = fs::canonical(prefix.DriveC());
+};
+
+TEST_F(DrivesTest, ListsTheDrivesOfThePrefixInLetterOrder) {
+    const auto drives = MappedDrives();
+    ASSERT_EQ(drives.size(), 2u);
+    EXPECT_EQ(drives[0].Letter, 'C');
+    EXPECT_EQ(drives[0].Root, driveC);
+    EXPECT_EQ(drives[1].Letter, 'Z');
+    EXPECT_EQ(drives[1].Root, fs::path("/"));
+}
+
+TEST_F(DrivesTest, SeesDrivesMappedAfterTheFirstLook) {
+    ASSERT_EQ(MappedDrives().size(), 2u);
+    test::TempDir other;
+    prefix.MapDrive('d', other.Path());
+    const auto host = ToHostPath("D:\\x");
+    ASSERT_EQ(host.Error, ERROR_SUCCESS);
+    EXPECT_EQ(host.Path, fs::canonical(other.Path()) / "x");
+}
+
+TEST_F(DrivesTest, WithoutDosdevicesTheOnlyDriveIsZ) {
+    fs::remove_all(prefix.Path() / "dosdevices");
+    const auto drives = MappedDrives();
+    ASSERT_EQ(drives.size(), 1u);
+    EXPECT_EQ(drives[0].Letter, 'Z');
+    EXPECT_EQ(ToHostPath("C:\\x").Error, ERROR_PATH_NOT_FOUND);
+    EXPECT_EQ(ToHostPath("z:\\tmp\\x").Path, fs::path("/tmp/x"));
+}
+
+struct MappingCase {
+    const char* windowsPath;
+    const char* hostRelativeToDriveC;
+};
+
+void PrintTo(const MappingCase& c, std::ostream* out) {
+    *out << c.windowsPath;
+}
+
+class DrivesMappingTest : public DrivesTest, public ::testing::WithParamInterface<MappingCase> {};
+
+TEST_P(DrivesMappingTest, MapsOntoTheDriveFolder) {
+    const auto host = ToHostPath(GetParam().windowsPath);
+    ASSERT_EQ(host.Error, ERROR_SUCCESS);
+    const fs::path relative = GetParam().hostRelativeToDriveC;
+    EXPECT_EQ(host.Path, relative.empty() ? driveC : driveC / relative);
+}
+
+INSTANTIATE_TEST_SUITE_P(Paths, DrivesMappingTest,
+                         ::testing::Values(MappingCase{"C:\\V\\a.jpg", "V/a.jpg"},
+                                           MappingCase{"c:/V/a.jpg", "V/a.jpg"},
+                                           MappingCase{"C:\\V\\\\s\\.\\b.jpg", "V/s/b.jpg"},
+                                           MappingCase{"C:\\V\\s\\..\\b.jpg", "V/b.jpg"},
+                                           MappingCase{"C:\\..\\..\\x", "x"},
+                                           MappingCase{"C:\\a\\..\\..\\x", "x"},
+                                           MappingCase{"C:\\", ""}, MappingCase{"C:", ""}));
+
+TEST_F(DrivesTest, FindsExistingComponentsWhateverTheirCase) {
+    fs::create_directories(driveC / "Program Files" / "Viewer");
+    const auto host = ToHostPath("C:\\PROGRAM FILES\\viewer\\New\\ZORVIKViewer.EXE");
+    ASSERT_EQ(host.Error, ERROR_SUCCESS);
+    EXPECT_EQ(host.Path, driveC / "Program Files" / "Viewer" / "New" / "ZORVIKViewer.EXE");
+}
+
+TEST_F(DrivesTest, UnmappedDrivesAndUncPathsAreNotFound) {
+    EXPECT_EQ(ToHostPath("Q:\\x").Error, ERROR_PATH_NOT_FOUND);
+    EXPECT_EQ(ToHostPath("\\\\server\\share\\x").Error, ERROR_PATH_NOT_FOUND);
+    EXPECT_EQ(ToHostPath("//server/share/x").Error, ERROR_PATH_NOT_FOUND);
+}
+
+class DrivesInvalidNameTest : public DrivesTest,
+                              public ::testing::WithParamInterface<std::string> {};
+
+TEST_P(DrivesInvalidNameTest, ForbiddenCharactersMakeThePathInvalid) {
+    EXPECT_EQ(ToHostPath(GetParam()).Error, ERROR_INVALID_NAME);
+}
+
+INSTANTIATE_TEST_SUITE_P(Names, DrivesInvalidNameTest,
+                         ::testing::Values("C:\\a<b", "C:\\a>b", "C:\\a:b", "C:\\d\\a\"b",
+                                           "C:\\a|b", "C:\\a?b\\c", "C:\\a*", "C:\\a\tb",
+                                           std::string("C:\\a\x01"
+                                                       "b")));
+
+TEST_F(DrivesTest, HostPathsMapBackThroughTheLongestDriveRoot) {
+    EXPECT_EQ(ToWindowsPath(driveC / "V" / "a.jpg"), "C:\\V\\a.jpg");
+    EXPECT_EQ(ToWindowsPath(driveC), "C:\\");
+    EXPECT_EQ(ToWindowsPath("/usr/share"), "Z:\\usr\\share");
+    EXPECT_EQ(ToWindowsPath("/"), "Z:\\");
+}
+
+TEST_F(DrivesTest, RelativePathsAreTakenFromTheCurrentFolder) {
+    fs::create_directories(driveC / "Setup");
+    const fs::path previous = fs::current_path();
+    fs::current_path(driveC / "Setup");
+    const auto windows = ToWindowsPath("Images.cab");
+    const auto host = ToHostPath("sub\\a.jpg");
+    const auto rooted = ToHostPath("\\x.txt");
+    fs::current_path(previous);
+    EXPECT_EQ(windows, "C:\\Setup\\Images.cab");
+    EXPECT_EQ(host.Path, driveC / "Setup" / "sub" / "a.jpg");
+    EXPECT_EQ(rooted.Path, driveC / "x.txt");
+}
+
+TEST_F(DrivesTest, HostPathsNoDriveCoversHaveNoWindowsPath) {
+    fs::remove(prefix.Path() / "dosdevices" / "z:");
+    EXPECT_EQ(ToWindowsPath("/usr"), std::nullopt);
+}
+
+class MkDirTest : public DrivesTest {};
+
+TEST_F(MkDirTest, AnswersWithTheOutcomeNumbers) {
+    test::WriteFile(driveC / "file", "x");
+    EXPECT_EQ(MkDir("C:\\V"), kFolderCreated);
+    EXPECT_TRUE(fs::is_directory(driveC / "V"));
+    EXPECT_EQ(MkDir("C:\\V"), kPathFileAccessError);
+    EXPECT_EQ(MkDir("C:\\"), kPathFileAccessError);
+    EXPECT_EQ(MkDir("C:\\missing\\V"), kPathNotFound);
+    EXPECT_EQ(MkDir("C:\\file\\V"), kPathNotFound);
+    EXPECT_EQ(MkDir("Q:\\V"), kPathNotFound);
+    const int invalid = MkDir("C:\\a?b");
+    EXPECT_NE(invalid, kFolderCreated);
+    EXPECT_NE(invalid, kPathFileAccessError);
+    EXPECT_NE(invalid, kPathNotFound);
+    EXPECT_FALSE(fs::exists(driveC / "missing"));
+}
+
+}  // namespace
+}  // namespace vantrel
