@@ -1,1 +1,106 @@
-int main() { return 0; }
+// vantrel-cab: lists or extracts a cabinet with the installer's own cabinet component, for
+// diagnostics, scripts and benchmarks.
+//
+//     vantrel-cab list CABINET          one line per file: name, size, "yyyymmddhhmmss"
+//     vantrel-cab extract CABINET OUTDIR
+//
+// Exit status: 0 success, 1 failure (message on standard error), 2 wrong usage.
+
+#include <cstdio>
+#include <filesystem>
+#include <optional>
+#include <string>
+#include <system_error>
+
+#include "cabinet/cab_file.h"
+#include "platform/drives.h"
+#include "shared/raised_error.h"
+
+namespace {
+
+constexpr int kSuccess = 0;
+constexpr int kFailure = 1;
+constexpr int kUsage = 2;
+
+int PrintUsage() {
+    std::fputs(
+        "usage: vantrel-cab list CABINET\n"
+        "       vantrel-cab extract CABINET OUTDIR\n",
+        stderr);
+    return kUsage;
+}
+
+std::optional<std::string> WindowsPathOf(const std::filesystem::path& hostPath) {
+    auto windowsPath = vantrel::ToWindowsPath(hostPath);
+    if (!windowsPath) {
+        std::fprintf(stderr, "vantrel-cab: no drive covers %s\n", hostPath.c_str());
+    }
+    return windowsPath;
+}
+
+void PrintFileFound(const std::string& FileName, const vantrel::DateTime& DateTime,
+                    std::int32_t Size, const std::string& Path) {
+    std::printf("%s%s\t%d\t%s\n", Path.c_str(), FileName.c_str(), static_cast<int>(Size),
+                DateTime.SortText().c_str());
+}
+
+int List(const std::string& cabinet) {
+    auto cab = vantrel::CabFile::Create();
+    cab->SetCabName(cabinet);
+    cab->FileFound = PrintFileFound;
+    return cab->GetInfo("") ? kSuccess : kFailure;
+}
+
+// Lists first, as an installation does, then extracts everything under `outputFolder`.
+int Extract(const std::string& cabinet, const std::string& outputFolder) {
+    auto cab = vantrel::CabFile::Create();
+    cab->SetCabName(cabinet);
+    if (!cab->GetInfo("")) {
+        return kFailure;
+    }
+    cab->Extract("", outputFolder, "");
+    for (const auto& name : cab->NotWritten()) {
+        std::fprintf(stderr, "not written: %s\n", name.c_str());
+    }
+    return cab->NotWritten().empty() ? kSuccess : kFailure;
+}
+
+int Run(int argc, char** argv) {
+    const std::string mode = argc > 1 ? argv[1] : "";
+    if (mode == "list" && argc == 3) {
+        const auto cabinet = WindowsPathOf(argv[2]);
+        return cabinet ? List(*cabinet) : kFailure;
+    }
+    if (mode == "extract" && argc == 4) {
+        const auto cabinet = WindowsPathOf(argv[2]);
+        if (!cabinet) {
+            return kFailure;
+        }
+        const std::filesystem::path outputFolder = argv[3];
+        std::error_code error;
+        std::filesystem::create_directories(outputFolder, error);
+        if (error) {
+            std::fprintf(stderr, "vantrel-cab: cannot create %s: %s\n", outputFolder.c_str(),
+                         error.message().c_str());
+            return kFailure;
+        }
+        const auto output = WindowsPathOf(outputFolder);
+        return output ? Extract(*cabinet, *output) : kFailure;
+    }
+    return PrintUsage();
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    try {
+        return Run(argc, argv);
+    } catch (const vantrel::RaisedError& error) {
+        std::fprintf(stderr, "error %d (%s): %s\n", static_cast<int>(error.Number),
+                     error.Source.c_str(), error.Description.c_str());
+        return kFailure;
+    } catch (const std::exception& error) {
+        std::fprintf(stderr, "vantrel-cab: %s\n", error.what());
+        return kFailure;
+    }
+}

@@ -1,0 +1,112 @@
+#include "cabinet/callback.h"
+
+#include <cstddef>
+#include <vector>
+
+#include "cabinet/cab_file.h"
+#include "platform/folders.h"
+
+namespace vantrel::Callback {
+namespace {
+
+bool CreatedOrExists(int outcome) {
+    return outcome == kFolderCreated || outcome == kPathFileAccessError;
+}
+
+std::vector<std::string> SplitAtBackslashes(const std::string& folder) {
+    std::vector<std::string> parts;
+    std::size_t start = 0;
+    for (;;) {
+        const std::size_t cut = folder.find('\\', start);
+        parts.push_back(folder.substr(start, cut - start));
+        if (cut == std::string::npos) {
+            return parts;
+        }
+        start = cut + 1;
+    }
+}
+
+// The parts up to and including `last`, joined by "\". Built the same way as the creation loop
+// below grows it, so that the anchor and the folders after it line up.
+std::string JoinParts(const std::vector<std::string>& parts, std::size_t last) {
+    std::string candidate;
+    for (std::size_t i = 0; i <= last; ++i) {
+        candidate += '\\';
+        candidate += parts[i];
+    }
+    if (candidate.size() >= 2) {
+        candidate.erase(0, 1);
+    }
+    return candidate;
+}
+
+}  // namespace
+
+std::shared_ptr<CabFile> ActiveCab;
+
+void SetActiveCab(std::shared_ptr<CabFile> obj) {
+    ActiveCab = std::move(obj);
+}
+
+UINT CabIterateCallback(PVOID Context, UINT Notification, UINT_PTR Param1, UINT_PTR Param2) {
+    // A local reference keeps the object alive even if a handler hands the slot to another one.
+    const std::shared_ptr<CabFile> cab = ActiveCab;
+    if (!cab) {
+        return 0;
+    }
+    const auto context = static_cast<UINT>(reinterpret_cast<UINT_PTR>(Context));
+    return cab->CabCallBack(context, Notification, Param1, Param2);
+}
+
+std::string AddBackslash(const std::string& folder) {
+    if (!folder.empty() && folder.back() == '\\') {
+        return folder;
+    }
+    return folder + '\\';
+}
+
+bool MakeDirTree(std::string& folder) {
+    if (folder.empty()) {
+        return false;
+    }
+    if (folder.back() == '\\') {
+        folder.pop_back();
+    }
+    int outcome = MkDir(folder);
+    if (CreatedOrExists(outcome)) {
+        return true;
+    }
+    if (outcome != kPathNotFound) {
+        return false;
+    }
+
+    // Look backwards for the deepest folder that exists or can be made. When none can, the
+    // creation below starts from the first part again, growing the last candidate tried.
+    const std::vector<std::string> parts = SplitAtBackslashes(folder);
+    std::string candidate;
+    std::size_t firstToCreate = 0;
+    for (std::size_t current = parts.size() - 1; current-- > 0;) {
+        candidate = JoinParts(parts, current);
+        outcome = MkDir(candidate);
+        if (CreatedOrExists(outcome)) {
+            firstToCreate = current + 1;
+            break;
+        }
+        if (outcome != kPathNotFound) {
+            return false;
+        }
+    }
+
+    // Every folder below the anchor must be new: one that suddenly exists (or refuses access)
+    // means the tree is not what the search found.
+    for (std::size_t i = firstToCreate; i < parts.size(); ++i) {
+        candidate += '\\';
+        candidate += parts[i];
+        if (MkDir(candidate) != kFolderCreated) {
+            return false;
+        }
+    }
+    return true;
+}
+
+}  // namespace vantrel::Callback

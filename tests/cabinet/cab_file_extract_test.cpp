@@ -1,0 +1,196 @@
+// Extracting with Extract: targets, folders, events, and the files written byte for byte.
+
+#include "cabinet/cabinet_fixture.h"
+
+namespace vantrel::test {
+namespace {
+
+// Files under a host folder with their contents.
+FileSet ReadTree(const std::filesystem::path& root) {
+    FileSet files;
+    for (const auto& name : ListFiles(root)) {
+        files[name] = ReadFile(root / name);
+    }
+    return files;
+}
+
+// Extracts the cabinet, recording the events, and checks what every run must hold.
+struct ExtractRun {
+    std::vector<std::string> before;
+    std::vector<std::string> after;
+};
+
+ExtractRun ExtractRecorded(CabFile& cab, const std::string& outputPath,
+                           const std::string& outputFile = "") {
+    ExtractRun run;
+    cab.BeforeExtract = [&](const std::string& FileName, bool&) { run.before.push_back(FileName); };
+    cab.AfterExtract = [&](const std::string& FileName) { run.after.push_back(FileName); };
+    EXPECT_TRUE(cab.Extract("ignored", outputPath, outputFile));
+    EXPECT_EQ(cab.NotWritten(), Names{});
+    return run;
+}
+
+const FileSet kNested = {{"a.jpg", "top level"},
+                         {"set1/case01/a.jpg", std::string(100000, '\x5c')},
+                         {"set1/empty.txt", ""}};
+
+class GcabExtractTest : public CabinetTest, public ::testing::WithParamInterface<bool> {};
+
+TEST_P(GcabExtractTest, WritesEveryFileByteForByte) {
+    auto cab = CabFor(MakeGcabCabinet("Images.cab", kNested, GetParam()));
+    const auto run = ExtractRecorded(*cab, Windows("out"));
+    EXPECT_EQ(ReadTree(Host("out")), kNested);
+    EXPECT_EQ(run.before.size(), 3u);
+    for (const auto& name : run.before) {
+        EXPECT_NE(std::find(run.after.begin(), run.after.end(), Windows("out\\") + name),
+                  run.after.end())
+            << name;
+    }
+    EXPECT_EQ(messages_.Texts(), Names{});
+}
+
+INSTANTIATE_TEST_SUITE_P(StoredAndMszip, GcabExtractTest, ::testing::Bool());
+
+struct FixtureCase {
+    const char* fixture;
+    FileSet files;
+};
+
+class FixtureExtractTest : public CabinetTest, public ::testing::WithParamInterface<FixtureCase> {};
+
+TEST_P(FixtureExtractTest, WritesEveryFileByteForByte) {
+    auto cab = CabFor(CopyFixture(GetParam().fixture));
+    ExtractRecorded(*cab, Windows("out"));
+    EXPECT_EQ(ReadTree(Host("out")), GetParam().files);
+}
+
+const std::string kDashes(65, '-');
+
+INSTANTIATE_TEST_SUITE_P(
+    LzxQuantumMszip, FixtureExtractTest,
+    ::testing::Values(
+        FixtureCase{"mszip_lzx_qtm.cab",
+                    {{"mszip.txt", "If you can read this, the MSZIP decompressor is working!\n"},
+                     {"lzx.txt", kDashes +
+                                     "\nIf you can read this, the LZX decompressor is "
+                                     "working!\n" +
+                                     kDashes + "\n"},
+                     {"qtm.txt", "If you can read this, the Quantum decompressor is working!\n"}}},
+        FixtureCase{"normal_2files_2folders.cab",
+                    {{"mszip1.txt", "This is compressed with MS-ZIP\n"},
+                     {"mszip2.txt", "This also is compressed with MS-ZIP\n"},
+                     {"lzx1.txt", "This is LZX compressed\n"},
+                     {"lzx2.txt", "This is also LZX compressed\n"}}},
+        FixtureCase{"reserve_HFD.cab", {{"test1.txt", "TEST\n"}, {"test2.txt", "test\n"}}}));
+
+class OutputPathTest : public CabinetTest, public ::testing::WithParamInterface<const char*> {};
+
+// The folder the cabinet stores is re-created under the output path, given with or without its
+// trailing backslash.
+TEST_P(OutputPathTest, FilesGoUnderTheOutputPath) {
+    std::filesystem::create_directories(Host("V"));
+    auto cab = CabFor(MakeGcabCabinet("x.cab", {{"a.jpg", "A"}, {"s/b.jpg", "B"}}, true));
+    const auto run = ExtractRecorded(*cab, GetParam());
+    EXPECT_EQ(run.after, (Names{"C:\\V\\a.jpg", "C:\\V\\s\\b.jpg"}));
+    EXPECT_EQ(ReadTree(Host("V")), (FileSet{{"a.jpg", "A"}, {"s/b.jpg", "B"}}));
+}
+
+INSTANTIATE_TEST_SUITE_P(TrailingBackslash, OutputPathTest, ::testing::Values("C:\\V\\", "C:\\V"));
+
+TEST_F(CabinetTest, EmptyOutputPathExtractsBesideTheCabinet) {
+    auto cab = CabFor(MakeGcabCabinet("cabs/x.cab", {{"a.jpg", "A"}, {"s/b.jpg", "B"}}, false));
+    const auto run = ExtractRecorded(*cab, "");
+    EXPECT_EQ(run.after, (Names{"C:\\cabs\\a.jpg", "C:\\cabs\\s\\b.jpg"}));
+    EXPECT_EQ(ReadFile(Host("cabs/s/b.jpg")), "B");
+}
+
+// Without a folder in CabName the cabinet's folder is the current one, not the drive's root.
+TEST_F(CabinetTest, CabinetNamedWithoutFolderExtractsToTheCurrentFolder) {
+    MakeGcabCabinet("here/x.cab", {{"a.jpg", "A"}}, false);
+    const auto previous = std::filesystem::current_path();
+    std::filesystem::current_path(Host("here"));
+    auto cab = CabFor("x.cab");
+    const auto run = ExtractRecorded(*cab, "");
+    std::filesystem::current_path(previous);
+    EXPECT_EQ(run.after, (Names{".\\a.jpg"}));
+    EXPECT_EQ(ListFiles(Host("here")), (Names{"a.jpg", "x.cab"}));
+}
+
+TEST_F(CabinetTest, OutputFileReceivesEveryFileAndTheLastOneWins) {
+    auto cab = CabFor(WriteStoredCabinet("x.cab", {{.Name = "one", .Data = "first"},
+                                                   {.Name = "d\\two", .Data = "second"},
+                                                   {.Name = "three", .Data = "third"}}));
+    const auto run = ExtractRecorded(*cab, Windows("out"), "all.bin");
+    EXPECT_EQ(run.after, (Names{"C:\\out\\all.bin", "C:\\out\\all.bin", "C:\\out\\all.bin"}));
+    EXPECT_EQ(ReadTree(Host("out")), (FileSet{{"all.bin", "third"}}));
+}
+
+TEST_F(CabinetTest, CancelledFileIsNeitherWrittenNorCountedAndGetsNoFolder) {
+    auto cab = CabFor(MakeGcabCabinet("x.cab", {{"a.jpg", "A"}, {"s/b.jpg", "B"}}, true));
+    std::vector<std::string> after;
+    cab->BeforeExtract = [](const std::string& FileName, bool& Cancel) {
+        Cancel = FileName == "s\\b.jpg";
+    };
+    cab->AfterExtract = [&](const std::string& FileName) { after.push_back(FileName); };
+    EXPECT_TRUE(cab->Extract("", Windows("out"), ""));
+    EXPECT_EQ(after, (Names{"C:\\out\\a.jpg"}));
+    EXPECT_EQ(ListFiles(Host("out")), (Names{"a.jpg"}));
+    EXPECT_FALSE(std::filesystem::exists(Host("out/s")));
+    EXPECT_EQ(cab->NotWritten(), Names{});
+}
+
+class UncreatableFolderTest : public CabinetTest,
+                              public ::testing::WithParamInterface<const char*> {};
+
+// A folder that cannot be made skips its file without a message; the object remembers the name.
+TEST_P(UncreatableFolderTest, FileIsSkippedAndCounted) {
+    const std::string name = GetParam();
+    std::filesystem::create_directories(Host("out"));
+    WriteFile(Host("out/plain"), "a file where a folder is needed");
+    auto cab = CabFor(WriteStoredCabinet("x.cab", {{.Name = "a.jpg", .Data = "A"},
+                                                   {.Name = name, .Data = "B"},
+                                                   {.Name = "c.jpg", .Data = "C"}}));
+    std::vector<std::string> after;
+    cab->AfterExtract = [&](const std::string& FileName) { after.push_back(FileName); };
+
+    EXPECT_TRUE(cab->Extract("", Windows("out"), ""));
+    EXPECT_EQ(cab->NotWritten(), (Names{name}));
+    EXPECT_EQ(after, (Names{"C:\\out\\a.jpg", "C:\\out\\c.jpg"}));
+    EXPECT_EQ(ListFiles(Host("out")), (Names{"a.jpg", "c.jpg", "plain"}));
+    EXPECT_EQ(messages_.Texts(), Names{});
+}
+
+INSTANTIATE_TEST_SUITE_P(Folders, UncreatableFolderTest,
+                         ::testing::Values("plain\\sub\\b.jpg", "bad?name\\b.jpg", "x|y\\b.jpg"));
+
+TEST_F(CabinetTest, NotWrittenStartsAfreshWithEveryExtract) {
+    auto cab = CabFor(WriteStoredCabinet("x.cab", {{.Name = "a?\\b", .Data = "B"}}));
+    cab->Extract("", Windows("out"), "");
+    EXPECT_EQ(cab->NotWritten(), (Names{"a?\\b"}));
+    cab->SetCabName(WriteStoredCabinet("y.cab", {{.Name = "a\\b", .Data = "B"}}));
+    cab->Extract("", Windows("out"), "");
+    EXPECT_EQ(cab->NotWritten(), Names{});
+    EXPECT_EQ(ReadFile(Host("out/a/b")), "B");
+}
+
+// The service's target field holds 259 bytes and a terminating zero.
+TEST_F(CabinetTest, TargetOf259BytesFitsAnd260IsOutOfRange) {
+    const std::string folder = Windows(std::string(100, 'd'));  // "C:\" + 100 = 103 bytes
+    const std::string fits(259 - folder.size() - 1, 'n');
+    auto cab = CabFor(WriteStoredCabinet(
+        "x.cab", {{.Name = fits, .Data = "fits"}, {.Name = fits + "x", .Data = "too long"}}));
+    std::vector<std::string> after;
+    cab->AfterExtract = [&](const std::string& FileName) { after.push_back(FileName); };
+
+    const auto error = RaisedBy([&] { cab->Extract("", folder, ""); });
+
+    EXPECT_EQ(error.Number, 9);
+    EXPECT_EQ(error.Source, "CabFile.CabCallBack");
+    EXPECT_EQ(error.Description, "Subscript out of range");
+    ASSERT_EQ(after.size(), 1u);
+    EXPECT_EQ(after[0].size(), 259u);
+    EXPECT_EQ(ListFiles(Host(std::string(100, 'd'))), (Names{fits}));
+}
+
+}  // namespace
+}  // namespace vantrel::test

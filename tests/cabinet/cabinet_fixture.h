@@ -1,0 +1,75 @@
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include <cstdint>
+#include <filesystem>
+#include <map>
+#include <memory>
+#include <ostream>
+#include <string>
+#include <vector>
+
+#include "cabinet/cab_file.h"
+#include "platform/message_box.h"
+#include "shared/raised_error.h"
+#include "support/cab_builder.h"
+#include "support/temp_dir.h"
+
+namespace vantrel::test {
+
+// The four values of one FileFound event.
+struct FoundFile {
+    std::string FileName;
+    DateTime Date;
+    std::int32_t Size = 0;
+    std::string Path;
+
+    bool operator==(const FoundFile&) const = default;
+};
+void PrintTo(const FoundFile& file, std::ostream* out);
+
+using Names = std::vector<std::string>;
+
+// Relative file name ("/" separated) to content.
+using FileSet = std::map<std::string, std::string>;
+
+// The RaisedError `action` raises; a test failure when it raises none.
+template <class Action>
+RaisedError RaisedBy(Action&& action) {
+    try {
+        action();
+    } catch (const RaisedError& error) {
+        return error;
+    }
+    ADD_FAILURE() << "no RaisedError was raised";
+    return {0, "", ""};
+}
+
+// Every cabinet test runs in a Wine prefix of its own: cabinets and output folders live on its
+// drive C:, message boxes are recorded.
+class CabinetTest : public ::testing::Test {
+  protected:
+    // Host path and Windows path of `relative` ("/" separated) on drive C:.
+    std::filesystem::path Host(const std::string& relative) const;
+    static std::string Windows(const std::string& relative);
+
+    // Writes `files` to a scratch folder and packs them with gcab into C:\<cabinet>.
+    std::string MakeGcabCabinet(const std::string& cabinet, const FileSet& files, bool compress);
+    // Writes a stored cabinet byte by byte to C:\<cabinet>.
+    std::string WriteStoredCabinet(const std::string& cabinet,
+                                   const std::vector<CabEntry>& entries);
+    // Copies a fixture cabinet to C:\<name>.
+    std::string CopyFixture(const std::string& name);
+
+    std::shared_ptr<CabFile> CabFor(const std::string& windowsCabinet) const;
+    static std::vector<FoundFile> Listing(CabFile& cab, const std::string& argument = "");
+
+    // Files and folders under the prefix, drive links left out: the whole world a test may touch.
+    std::vector<std::string> Tree() const;
+
+    TempPrefix prefix_;
+    MessageBoxRecorder messages_;
+};
+
+}  // namespace vantrel::test
