@@ -45,13 +45,34 @@ std::string IconvName(int codePage) {
 
 // One conversion descriptor per direction and code page, opened on first use and kept for the
 // life of the thread: opening one costs far more than converting a file name.
-iconv_t Converter(const std::string& to, const std::string& from) {
-    thread_local std::map<std::pair<std::string, std::string>, iconv_t> converters;
-    auto& slot = converters[{to, from}];
-    if (slot == iconv_t{}) {
-        slot = iconv_open(to.c_str(), from.c_str());
+class ConverterCache {
+  public:
+    ~ConverterCache() {
+        for (const auto& [names, converter] : converters_) {
+            if (converter != kFailed) {
+                iconv_close(converter);
+            }
+        }
     }
-    if (slot != reinterpret_cast<iconv_t>(-1)) {
+
+    iconv_t Get(const std::string& to, const std::string& from) {
+        auto [slot, added] = converters_.try_emplace({to, from}, kFailed);
+        if (added) {
+            slot->second = iconv_open(to.c_str(), from.c_str());
+        }
+        return slot->second;
+    }
+
+    static inline const iconv_t kFailed = reinterpret_cast<iconv_t>(-1);
+
+  private:
+    std::map<std::pair<std::string, std::string>, iconv_t> converters_;
+};
+
+iconv_t Converter(const std::string& to, const std::string& from) {
+    thread_local ConverterCache cache;
+    iconv_t slot = cache.Get(to, from);
+    if (slot != ConverterCache::kFailed) {
         iconv(slot, nullptr, nullptr, nullptr, nullptr);  // back to the initial shift state
     }
     return slot;
@@ -131,7 +152,7 @@ std::string ToAnsi(std::string_view text, int codePage) {
         return std::string(text);
     }
     iconv_t cd = Converter(IconvName(codePage), "UTF-8");
-    if (cd == reinterpret_cast<iconv_t>(-1)) {
+    if (cd == ConverterCache::kFailed) {
         cd = Converter("CP1252", "UTF-8");
     }
     return Convert(cd, text, [](std::string_view rest, bool) {
@@ -149,7 +170,7 @@ std::string FromAnsi(std::string_view bytes, int codePage) {
         return std::string(bytes);
     }
     iconv_t cd = Converter("UTF-8", IconvName(codePage));
-    if (cd == reinterpret_cast<iconv_t>(-1)) {
+    if (cd == ConverterCache::kFailed) {
         cd = Converter("UTF-8", "CP1252");
     }
     return Convert(cd, bytes, [](std::string_view rest, bool truncated) {
