@@ -10,7 +10,8 @@ namespace vantrel {
 
 // Notifications sent to the callback.
 constexpr UINT SPFILENOTIFY_CABINETINFO = 0x10;     // Param1: CABINET_INFO_A*, once per cabinet
-constexpr UINT SPFILENOTIFY_FILEINCABINET = 0x11;   // Param1: FILE_IN_CABINET_INFO_A*, per file
+constexpr UINT SPFILENOTIFY_FILEINCABINET = 0x11;   // Param1: FILE_IN_CABINET_INFO_A*, per file;
+                                                    // Param2: the cabinet's path as given
 constexpr UINT SPFILENOTIFY_NEEDNEWCABINET = 0x12;  // Param1: CABINET_INFO_A*, Param2: char[260]
 constexpr UINT SPFILENOTIFY_FILEEXTRACTED = 0x13;   // Param1: FILEPATHS_A*, per file written
 

@@ -1,0 +1,232 @@
+#include "platform/cab_service_target.h"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstring>
+#include <random>
+
+#include "platform/cab_service_errors.h"
+
+namespace vantrel {
+namespace {
+
+// libmspack hands output over in frames of at most 32 KiB; gathering them saves system calls.
+constexpr size_t kBufferSize = 256 * 1024;
+// Reserving the space up front pays off only when the file takes more than one buffer; it also
+// reports a full disk before any work is spent on decompressing.
+constexpr std::uint64_t kPreallocateFrom = kBufferSize;
+
+constexpr size_t kMaxNameBytes = 255;
+constexpr std::string_view kTemporaryMark = ".vantrel-";
+constexpr size_t kRandomLength = 6;
+constexpr int kNameAttempts = 100;
+
+std::string RandomSuffix() {
+    static constexpr std::string_view kChars =
+        "abcdefghijklmnopqrstuvwxyzABCDEFGHIJKLMNOPQRSTUVWXYZ0123456789";
+    thread_local std::mt19937 generator{std::random_device{}()};
+    std::uniform_int_distribution<size_t> pick(0, kChars.size() - 1);
+    std::string suffix;
+    for (size_t i = 0; i < kRandomLength; ++i) {
+        suffix += kChars[pick(generator)];
+    }
+    return suffix;
+}
+
+// ".<name>.vantrel-XXXXXX", with the name shortened (never inside a UTF-8 sequence) so that a
+// target whose own name is long still gets a temporary file the file system accepts.
+std::string TemporaryName(const std::string& targetName) {
+    size_t keep = kMaxNameBytes - 1 - kTemporaryMark.size() - kRandomLength;
+    if (targetName.size() <= keep) {
+        keep = targetName.size();
+    } else {
+        while (keep > 0 && (static_cast<unsigned char>(targetName[keep]) & 0xC0) == 0x80) {
+            --keep;
+        }
+    }
+    return "." + targetName.substr(0, keep) + std::string(kTemporaryMark) + RandomSuffix();
+}
+
+}  // namespace
+
+TargetFile::~TargetFile() {
+    Discard();
+}
+
+DWORD TargetFile::Create(const std::filesystem::path& target, std::uint64_t size) {
+    Discard();
+    target_ = target;
+    keptMode_.reset();
+    writeErrno_ = 0;
+    received_ = 0;
+    buffered_ = 0;
+    if (const DWORD error = CheckTarget(); error != ERROR_SUCCESS) {
+        return error;
+    }
+    if (const DWORD error = CreateTemporary(); error != ERROR_SUCCESS) {
+        return error;
+    }
+    if (const DWORD error = Preallocate(size); error != ERROR_SUCCESS) {
+        Discard();
+        return error;
+    }
+    if (!buffer_) {
+        buffer_ = std::make_unique<char[]>(kBufferSize);
+    }
+    return ERROR_SUCCESS;
+}
+
+// A folder at the target is never replaced, nor a file we could not open for writing: Windows
+// refuses both, and a rename would quietly get around the second.
+DWORD TargetFile::CheckTarget() {
+    struct stat status {};
+    if (::stat(target_.c_str(), &status) != 0) {
+        return errno == ENOENT ? ERROR_SUCCESS : WriteErrorFromErrno(errno);
+    }
+    if (S_ISDIR(status.st_mode)) {
+        return ERROR_ACCESS_DENIED;
+    }
+    if (::faccessat(AT_FDCWD, target_.c_str(), W_OK, AT_EACCESS) != 0) {
+        return WriteErrorFromErrno(errno);
+    }
+    if (S_ISREG(status.st_mode)) {
+        keptMode_ = status.st_mode & 07777;
+    }
+    return ERROR_SUCCESS;
+}
+
+DWORD TargetFile::CreateTemporary() {
+    std::filesystem::path folder = target_.parent_path();
+    if (folder.empty()) {
+        folder = ".";
+    }
+    const std::string name = target_.filename().string();
+    for (int attempt = 0; attempt < kNameAttempts; ++attempt) {
+        const std::string path = (folder / TemporaryName(name)).string();
+        fd_ = ::open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+        if (fd_ >= 0) {
+            temporaryPath_ = path;
+            // A replaced file keeps its permissions; a new one gets the umask's.
+            if (keptMode_) {
+                ::fchmod(fd_, *keptMode_);
+            }
+            return ERROR_SUCCESS;
+        }
+        if (errno != EEXIST) {
+            return WriteErrorFromErrno(errno);
+        }
+    }
+    return ERROR_WRITE_FAULT;
+}
+
+DWORD TargetFile::Preallocate(std::uint64_t size) {
+    if (size < kPreallocateFrom) {
+        return ERROR_SUCCESS;
+    }
+    if (::fallocate(fd_, FALLOC_FL_KEEP_SIZE, 0, static_cast<off_t>(size)) == 0) {
+        return ERROR_SUCCESS;
+    }
+    // File systems without the call simply get the file written the ordinary way.
+    return errno == ENOSPC || errno == EDQUOT ? ERROR_DISK_FULL : ERROR_SUCCESS;
+}
+
+DWORD TargetFile::Commit(std::optional<time_t> modified) {
+    Flush();
+    if (writeErrno_ != 0) {
+        const DWORD error = WriteErrorFromErrno(writeErrno_);
+        Discard();
+        return error;
+    }
+    if (modified) {
+        const timespec times[2] = {{0, UTIME_OMIT}, {*modified, 0}};
+        // A file whose stamp could not be set is still complete and correct; keep it.
+        ::futimens(fd_, times);
+    }
+    const int closed = ::close(fd_);
+    const int closeErrno = errno;
+    fd_ = -1;
+    if (closed != 0 && closeErrno != EINTR) {
+        Discard();
+        return WriteErrorFromErrno(closeErrno);
+    }
+    if (::rename(temporaryPath_.c_str(), target_.c_str()) != 0) {
+        const DWORD error = WriteErrorFromErrno(errno);
+        Discard();
+        return error;
+    }
+    temporaryPath_.clear();
+    return ERROR_SUCCESS;
+}
+
+void TargetFile::Discard() noexcept {
+    if (fd_ >= 0) {
+        ::close(fd_);
+        fd_ = -1;
+    }
+    if (!temporaryPath_.empty()) {
+        ::unlink(temporaryPath_.c_str());
+        temporaryPath_.clear();
+    }
+}
+
+int TargetFile::Read(void*, int) noexcept {
+    return -1;
+}
+
+// A failed write is recorded, and the rest of the file is taken and dropped: libmspack's folder
+// state then stays where the cabinet's next file begins, so the walk can go on with that file.
+int TargetFile::Write(const void* data, int bytes) noexcept {
+    if (bytes < 0) {
+        return -1;
+    }
+    const auto size = static_cast<size_t>(bytes);
+    received_ += size;
+    if (writeErrno_ != 0) {
+        return bytes;
+    }
+    if (buffered_ + size > kBufferSize && !Flush()) {
+        return bytes;
+    }
+    if (size >= kBufferSize) {
+        WriteAll(static_cast<const char*>(data), size);
+        return bytes;
+    }
+    std::memcpy(buffer_.get() + buffered_, data, size);
+    buffered_ += size;
+    return bytes;
+}
+
+int TargetFile::Seek(off_t, int) noexcept {
+    return -1;
+}
+
+off_t TargetFile::Tell() const noexcept {
+    return static_cast<off_t>(received_);
+}
+
+bool TargetFile::Flush() noexcept {
+    const size_t size = buffered_;
+    buffered_ = 0;
+    return writeErrno_ == 0 && WriteAll(buffer_.get(), size);
+}
+
+bool TargetFile::WriteAll(const char* data, size_t size) noexcept {
+    while (size > 0) {
+        const ssize_t written = ::write(fd_, data, size);
+        if (written < 0 && errno == EINTR) {
+            continue;
+        }
+        if (written <= 0) {
+            writeErrno_ = written < 0 ? errno : ENOSPC;
+            return false;
+        }
+        data += written;
+        size -= static_cast<size_t>(written);
+    }
+    return true;
+}
+
+}  // namespace vantrel

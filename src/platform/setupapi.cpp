@@ -1,0 +1,303 @@
+#include "platform/setupapi.h"
+
+#include <mspack.h>
+
+#include <cstring>
+#include <ctime>
+#include <exception>
+#include <new>
+#include <optional>
+#include <string>
+#include <string_view>
+
+#include "platform/cab_service_errors.h"
+#include "platform/cab_service_io.h"
+#include "platform/cab_service_target.h"
+#include "platform/drives.h"
+#include "platform/kernel.h"
+#include "platform/last_error.h"
+#include "shared/ansi.h"
+
+namespace vantrel {
+namespace {
+
+constexpr size_t kHeaderSize = 36;
+constexpr char kSignature[] = "MSCF";
+
+struct CabinetHeader {
+    USHORT Folders;
+    USHORT Files;
+    USHORT SetId;
+    USHORT Number;
+};
+
+USHORT Le16(const unsigned char* bytes) {
+    return static_cast<USHORT>(bytes[0] | bytes[1] << 8);
+}
+
+// The fixed header at the start of the file, when there is one.
+std::optional<CabinetHeader> ReadHeader(CabIo& io) {
+    unsigned char bytes[kHeaderSize];
+    if (io.ReadCabinetAt(0, bytes, kHeaderSize) != static_cast<ssize_t>(kHeaderSize) ||
+        std::memcmp(bytes, kSignature, 4) != 0) {
+        return std::nullopt;
+    }
+    return CabinetHeader{Le16(bytes + 26), Le16(bytes + 28), Le16(bytes + 32), Le16(bytes + 34)};
+}
+
+bool MspackMatchesBuild() {
+    static const bool matches = [] {
+        int result = MSPACK_ERR_OK;
+        MSPACK_SYS_SELFTEST(result);
+        return result == MSPACK_ERR_OK;
+    }();
+    return matches;
+}
+
+// libmspack hands out the stamp decoded into fields; the callback gets it as stored.
+WORD DosDateOf(const mscabd_file& file) {
+    return static_cast<WORD>(((file.date_y - 1980) & 0x7F) << 9 | (file.date_m & 0x0F) << 5 |
+                             (file.date_d & 0x1F));
+}
+
+WORD DosTimeOf(const mscabd_file& file) {
+    return static_cast<WORD>((file.time_h & 0x1F) << 11 | (file.time_m & 0x3F) << 5 |
+                             (file.time_s & 0x3F) >> 1);
+}
+
+// The moment an MS-DOS stamp stands for, read as local time as Windows does; none when the
+// stamp is no real date and time.
+std::optional<time_t> LocalTimeOf(WORD date, WORD time) {
+    FILETIME ignored;
+    if (!DosDateTimeToFileTime(date, time, &ignored)) {
+        return std::nullopt;
+    }
+    std::tm fields{};
+    fields.tm_year = 80 + (date >> 9);
+    fields.tm_mon = ((date >> 5) & 0x0F) - 1;
+    fields.tm_mday = date & 0x1F;
+    fields.tm_hour = time >> 11;
+    fields.tm_min = (time >> 5) & 0x3F;
+    fields.tm_sec = (time & 0x1F) * 2;
+    fields.tm_isdst = -1;
+    const time_t moment = std::mktime(&fields);
+    return moment == static_cast<time_t>(-1) ? std::nullopt : std::optional<time_t>(moment);
+}
+
+// Names arrive as the cabinet stores them; one flagged UTF-8 is brought into the ANSI code page
+// first, as the ANSI service does for all its text.
+std::string AnsiNameOf(const mscabd_file& file) {
+    if ((file.attribs & MSCAB_ATTRIB_UTF_NAME) != 0) {
+        return ToAnsi(file.filename);
+    }
+    return file.filename;
+}
+
+struct FileOutcome {
+    DWORD Error = ERROR_SUCCESS;
+    // The cabinet itself failed (broken data, a bad checksum, a read error): its folder cannot be
+    // decoded any further, so the walk cannot go on whatever the callback says.
+    bool CabinetBroken = false;
+};
+
+// One walk over one cabinet, owning everything libmspack opened for it.
+class CabinetWalk {
+  public:
+    CabinetWalk(PSP_FILE_CALLBACK_A handler, PVOID context)
+        : handler_(handler), context_(context) {}
+    ~CabinetWalk() {
+        if (cabinet_ != nullptr) {
+            decompressor_->close(decompressor_, cabinet_);
+        }
+        if (decompressor_ != nullptr) {
+            mspack_destroy_cab_decompressor(decompressor_);
+        }
+    }
+    CabinetWalk(const CabinetWalk&) = delete;
+    CabinetWalk& operator=(const CabinetWalk&) = delete;
+
+    // 0 when the walk finished, else the Windows code it failed with.
+    DWORD Run(std::string_view ansiCabinetPath);
+
+    // What the callback threw, if it did; the walk stopped there.
+    std::exception_ptr TakeException() { return std::move(thrown_); }
+
+  private:
+    std::optional<UINT> Notify(UINT notification, void* record, const char* text = nullptr);
+    DWORD OpenWithLibmspack();
+    DWORD AnnounceCabinet(USHORT setId, USHORT number);
+    DWORD VisitFile(mscabd_file& file);
+    FileOutcome WriteFile(mscabd_file& file, std::string_view target);
+
+    PSP_FILE_CALLBACK_A handler_;
+    PVOID context_;
+    std::string ansiCabinetPath_;
+    CabIo io_;
+    TargetFile output_;
+    mscab_decompressor* decompressor_ = nullptr;
+    mscabd_cabinet* cabinet_ = nullptr;
+    std::exception_ptr thrown_;
+};
+
+DWORD CabinetWalk::Run(std::string_view ansiCabinetPath) {
+    ansiCabinetPath_ = ansiCabinetPath;
+    if (ansiCabinetPath.empty()) {
+        return ERROR_FILE_NOT_FOUND;
+    }
+    const HostPath host = ToHostPath(FromAnsi(ansiCabinetPath));
+    if (host.Error != ERROR_SUCCESS) {
+        return host.Error;
+    }
+    if (const DWORD error = io_.OpenCabinet(host.Path.string()); error != ERROR_SUCCESS) {
+        return error;
+    }
+    // libmspack refuses a cabinet without folders and files, yet it is a valid one.
+    if (const auto header = ReadHeader(io_); header && header->Folders == 0 && header->Files == 0) {
+        return AnnounceCabinet(header->SetId, header->Number);
+    }
+    if (const DWORD error = OpenWithLibmspack(); error != ERROR_SUCCESS) {
+        return error;
+    }
+    if (const DWORD error = AnnounceCabinet(cabinet_->set_id, cabinet_->set_index);
+        error != ERROR_SUCCESS) {
+        return error;
+    }
+    // In the cabinet's order, so that libmspack decodes each folder once, front to back.
+    for (mscabd_file* file = cabinet_->files; file != nullptr; file = file->next) {
+        if (const DWORD error = VisitFile(*file); error != ERROR_SUCCESS) {
+            return error;
+        }
+    }
+    return ERROR_SUCCESS;
+}
+
+// The callback is called here only, never from inside libmspack, and whatever it throws stops
+// here: the walk then ends and the exception is thrown again once everything is closed.
+std::optional<UINT> CabinetWalk::Notify(UINT notification, void* record, const char* text) {
+    try {
+        return handler_(context_, notification, reinterpret_cast<UINT_PTR>(record),
+                        reinterpret_cast<UINT_PTR>(text));
+    } catch (...) {
+        thrown_ = std::current_exception();
+        return std::nullopt;
+    }
+}
+
+DWORD CabinetWalk::OpenWithLibmspack() {
+    if (!MspackMatchesBuild()) {
+        return kErrorCannotOpen;
+    }
+    decompressor_ = mspack_create_cab_decompressor(io_.System());
+    if (decompressor_ == nullptr) {
+        return ERROR_NOT_ENOUGH_MEMORY;
+    }
+    io_.ResetFailure();
+    // libmspack keeps the name pointer until the cabinet is closed; the string outlives that.
+    cabinet_ = decompressor_->open(decompressor_, io_.CabinetPath().c_str());
+    if (cabinet_ != nullptr) {
+        return ERROR_SUCCESS;
+    }
+    const DWORD error =
+        CabinetErrorFromMspack(decompressor_->last_error(decompressor_), io_.Failure());
+    return error != ERROR_SUCCESS ? error : ERROR_INVALID_DATA;
+}
+
+DWORD CabinetWalk::AnnounceCabinet(USHORT setId, USHORT number) {
+    const size_t split = ansiCabinetPath_.find_last_of("\\/");
+    const size_t nameStart = split == std::string::npos ? 0 : split + 1;
+    const std::string folder = ansiCabinetPath_.substr(0, nameStart);
+    const std::string name = ansiCabinetPath_.substr(nameStart);
+    CABINET_INFO_A info{folder.c_str(), name.c_str(), "", setId, number};
+    const auto reply = Notify(SPFILENOTIFY_CABINETINFO, &info);
+    if (!reply) {
+        return ERROR_OPERATION_ABORTED;
+    }
+    return *reply;
+}
+
+DWORD CabinetWalk::VisitFile(mscabd_file& file) {
+    const std::string name = AnsiNameOf(file);
+    FILE_IN_CABINET_INFO_A info{};
+    info.NameInCabinet = name.c_str();
+    info.FileSize = file.length;
+    info.DosDate = DosDateOf(file);
+    info.DosTime = DosTimeOf(file);
+    info.DosAttribs = static_cast<WORD>(file.attribs);
+    const auto answer = Notify(SPFILENOTIFY_FILEINCABINET, &info, ansiCabinetPath_.c_str());
+    if (!answer) {
+        return ERROR_OPERATION_ABORTED;
+    }
+    if (*answer == FILEOP_SKIP) {
+        return ERROR_SUCCESS;
+    }
+    // FILEOP_ABORT, and any answer the protocol does not know, ends the walk.
+    if (*answer != FILEOP_DOIT) {
+        return info.Win32Error != ERROR_SUCCESS ? info.Win32Error : ERROR_OPERATION_ABORTED;
+    }
+
+    const std::string target(info.FullTargetName, strnlen(info.FullTargetName, MAX_PATH));
+    const FileOutcome outcome = target.size() < static_cast<size_t>(MAX_PATH)
+                                    ? WriteFile(file, target)
+                                    : FileOutcome{ERROR_BUFFER_OVERFLOW};
+    FILEPATHS_A paths{target.c_str(), name.c_str(), outcome.Error, 0};
+    const auto reply = Notify(SPFILENOTIFY_FILEEXTRACTED, &paths);
+    if (!reply) {
+        return ERROR_OPERATION_ABORTED;
+    }
+    if (*reply != ERROR_SUCCESS) {
+        return *reply;
+    }
+    return outcome.CabinetBroken ? outcome.Error : ERROR_SUCCESS;
+}
+
+FileOutcome CabinetWalk::WriteFile(mscabd_file& file, std::string_view target) {
+    if (target.empty()) {
+        return {ERROR_PATH_NOT_FOUND};
+    }
+    const HostPath host = ToHostPath(FromAnsi(target));
+    if (host.Error != ERROR_SUCCESS) {
+        return {host.Error};
+    }
+    if (const DWORD error = output_.Create(host.Path, file.length); error != ERROR_SUCCESS) {
+        return {error};
+    }
+    io_.ResetFailure();
+    io_.ExpectOutput(output_.TemporaryPath(), &output_);
+    const int result =
+        decompressor_->extract(decompressor_, &file, output_.TemporaryPath().c_str());
+    io_.ExpectOutput({}, nullptr);
+    if (result != MSPACK_ERR_OK || output_.BytesReceived() != file.length) {
+        output_.Discard();
+        const DWORD error = CabinetErrorFromMspack(result, io_.Failure());
+        return {error != ERROR_SUCCESS ? error : ERROR_INVALID_DATA, true};
+    }
+    return {output_.Commit(LocalTimeOf(DosDateOf(file), DosTimeOf(file)))};
+}
+
+}  // namespace
+
+BOOL SetupIterateCabinetA(const char* CabinetFile, DWORD /*Reserved*/,
+                          PSP_FILE_CALLBACK_A MsgHandler, PVOID Context) {
+    if (CabinetFile == nullptr || MsgHandler == nullptr) {
+        SetLastError(kErrorInvalidParameter);
+        return FALSE;
+    }
+    DWORD error = ERROR_SUCCESS;
+    std::exception_ptr thrown;
+    {
+        CabinetWalk walk(MsgHandler, Context);
+        try {
+            error = walk.Run(CabinetFile);
+        } catch (const std::bad_alloc&) {
+            error = ERROR_NOT_ENOUGH_MEMORY;
+        }
+        thrown = walk.TakeException();
+    }
+    if (thrown) {
+        std::rethrow_exception(thrown);
+    }
+    SetLastError(error);
+    return error == ERROR_SUCCESS ? TRUE : FALSE;
+}
+
+}  // namespace vantrel

@@ -1,0 +1,192 @@
+// Write failures the file system really produces: folders and files we may not write to, and a
+// file size limit that cuts a file off midway. Each runs in a child process, so that a limit or a
+// changed user never reaches the rest of the tests; as root (whose writes pass any permission)
+// the child takes the user "nobody" first.
+
+#include <grp.h>
+#include <gtest/gtest.h>
+#include <signal.h>
+#include <sys/resource.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <filesystem>
+#include <functional>
+#include <sstream>
+
+#include "platform/last_error.h"
+#include "platform/setupapi.h"
+#include "platform/setupapi_walk.h"
+#include "support/cab_builder.h"
+#include "support/temp_dir.h"
+
+namespace vantrel {
+namespace {
+
+namespace fs = std::filesystem;
+using test::ReadFile;
+using test::TempDir;
+using test::TempPrefix;
+using test::WalkRecorder;
+using test::WindowsPathOf;
+
+constexpr uid_t kNobody = 65534;
+
+// What a walk in the child ended with: its result, the last error and the codes of
+// notification 19, as text.
+std::string Summary(BOOL result, const WalkRecorder& recorder) {
+    std::ostringstream text;
+    text << result << " " << GetLastError();
+    for (const auto& event : recorder.EventsOf(SPFILENOTIFY_FILEEXTRACTED)) {
+        text << " " << event.Win32Error;
+    }
+    return text.str();
+}
+
+// Runs `walk` in a child process and returns its summary. The child never returns into the test
+// program: it must not run the destructors of the parent's temporary folders.
+std::string InChild(bool unprivileged, const std::function<std::string()>& walk) {
+    int pipeFds[2];
+    if (pipe(pipeFds) != 0) {
+        return "no pipe";
+    }
+    const pid_t child = fork();
+    if (child == 0) {
+        close(pipeFds[0]);
+        std::string result;
+        try {
+            if (unprivileged && geteuid() == 0 &&
+                (setgroups(0, nullptr) != 0 || setgid(kNobody) != 0 || setuid(kNobody) != 0)) {
+                result = "cannot drop privileges";
+            } else {
+                result = walk();
+            }
+        } catch (...) {
+            result = "exception";
+        }
+        (void)!write(pipeFds[1], result.data(), result.size());
+        _exit(0);
+    }
+    close(pipeFds[1]);
+    std::string result;
+    char buffer[256];
+    for (ssize_t got; (got = read(pipeFds[0], buffer, sizeof buffer)) > 0;) {
+        result.append(buffer, static_cast<size_t>(got));
+    }
+    close(pipeFds[0]);
+    int status = 0;
+    waitpid(child, &status, 0);
+    if (WIFSIGNALED(status)) {
+        return "killed by signal " + std::to_string(WTERMSIG(status));
+    }
+    return result;
+}
+
+class WriteFaultTest : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        // The user "nobody" has to reach the prefix, the cabinet and the output folder.
+        fs::permissions(prefix_.Path(), fs::perms(0755));
+        fs::permissions(dir_.Path(), fs::perms(0755));
+        fs::create_directories(Out());
+        fs::permissions(Out(), fs::perms(0777));
+    }
+
+    fs::path Out() const { return dir_ / "out"; }
+
+    fs::path Cabinet(const std::vector<test::CabEntry>& entries) const {
+        test::WriteFile(dir_ / "files.cab", test::BuildStoredCab(entries));
+        fs::permissions(dir_ / "files.cab", fs::perms(0644));
+        return dir_ / "files.cab";
+    }
+
+    std::vector<std::string> Leftovers() const {
+        std::vector<std::string> found;
+        for (const auto& name : test::ListFiles(dir_.Path())) {
+            if (name.find(".vantrel-") != std::string::npos) {
+                found.push_back(name);
+            }
+        }
+        return found;
+    }
+
+    TempPrefix prefix_;
+    TempDir dir_;
+};
+
+TEST_F(WriteFaultTest, ReadOnlyFolderGivesAccessDenied) {
+    const fs::path cabinet = Cabinet({{"a.txt", "content"}});
+    const fs::path locked = Out() / "locked";
+    fs::create_directories(locked);
+    fs::permissions(locked, fs::perms(0555));
+
+    const std::string summary = InChild(true, [&] {
+        WalkRecorder recorder;
+        recorder.FileAnswer = FILEOP_DOIT;
+        recorder.OutputHostFolder = locked;
+        return Summary(recorder.Walk(cabinet), recorder);
+    });
+    EXPECT_EQ(summary, "0 5 5");
+    EXPECT_FALSE(fs::exists(locked / "a.txt"));
+    EXPECT_EQ(Leftovers(), std::vector<std::string>{});
+}
+
+// Windows refuses to overwrite a file we may not write; a rename in a writable folder would
+// quietly get around that, so the service must refuse it too.
+TEST_F(WriteFaultTest, FileWeMayNotWriteIsNotReplaced) {
+    const fs::path cabinet = Cabinet({{"a.txt", "new"}, {"b.txt", "second"}});
+    test::WriteFile(Out() / "a.txt", "protected");
+    fs::permissions(Out() / "a.txt", fs::perms(0444));
+
+    const std::string summary = InChild(true, [&] {
+        WalkRecorder recorder;
+        recorder.FileAnswer = FILEOP_DOIT;
+        recorder.OutputHostFolder = Out();
+        recorder.ExtractedReply = 0;
+        return Summary(recorder.Walk(cabinet), recorder);
+    });
+    if (geteuid() != 0 && access((Out() / "a.txt").c_str(), W_OK) == 0) {
+        GTEST_SKIP() << "this user may write read-only files";
+    }
+    EXPECT_EQ(summary, "1 0 5 0");
+    EXPECT_EQ(ReadFile(Out() / "a.txt"), "protected");
+    EXPECT_EQ(ReadFile(Out() / "b.txt"), "second");
+    EXPECT_EQ(Leftovers(), std::vector<std::string>{});
+}
+
+// A file cut off by the file size limit (EFBIG, like a full disk midway) leaves the file that
+// was at the target as it was. Answered with 0, the walk goes on and the next file of the same
+// folder still comes out whole; passed on as the installer does, the failure ends the walk.
+TEST_F(WriteFaultTest, WriteFailingMidwayKeepsThePreviousFile) {
+    std::string big(600'000, '\0');
+    for (size_t i = 0; i < big.size(); ++i) {
+        big[i] = static_cast<char>('a' + i % 23);
+    }
+    const fs::path cabinet = Cabinet({{"big.bin", big}, {"small.txt", "small"}});
+    test::WriteFile(Out() / "big.bin", "previous");
+    const auto walkWithLimit = [&](std::optional<UINT> extractedReply) {
+        return InChild(false, [&] {
+            signal(SIGXFSZ, SIG_IGN);
+            const rlimit limit{100'000, 100'000};
+            setrlimit(RLIMIT_FSIZE, &limit);
+            WalkRecorder recorder;
+            recorder.FileAnswer = FILEOP_DOIT;
+            recorder.OutputHostFolder = Out();
+            recorder.ExtractedReply = extractedReply;
+            return Summary(recorder.Walk(cabinet), recorder);
+        });
+    };
+
+    EXPECT_EQ(walkWithLimit(0), "1 0 29 0");
+    EXPECT_EQ(ReadFile(Out() / "big.bin"), "previous");
+    EXPECT_EQ(ReadFile(Out() / "small.txt"), "small");
+    EXPECT_EQ(Leftovers(), std::vector<std::string>{});
+
+    EXPECT_EQ(walkWithLimit(std::nullopt), "0 29 29");
+    EXPECT_EQ(ReadFile(Out() / "big.bin"), "previous");
+    EXPECT_EQ(Leftovers(), std::vector<std::string>{});
+}
+
+}  // namespace
+}  // namespace vantrel
