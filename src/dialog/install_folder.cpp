@@ -1,0 +1,111 @@
+#include "dialog/install_folder.h"
+
+#include <algorithm>
+#include <array>
+#include <optional>
+
+#include "platform/registry.h"
+#include "platform/registry_environment.h"
+#include "shared/ansi.h"
+#include "shared/split_path.h"
+
+namespace vantrel {
+namespace {
+
+constexpr const char* kViewerKey =
+    "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\App Paths\\ZORVIKViewer.EXE";
+
+// The value is read into 513 zeroed bytes of which 512 are offered, so that a zero always
+// follows the data.
+constexpr std::size_t kValueBufferSize = 513;
+constexpr DWORD kOfferedSize = 512;
+
+std::string_view StripSurroundingQuotes(std::string_view path) {
+    if (path.size() >= 2 && path.front() == '"' && path.back() == '"') {
+        return path.substr(1, path.size() - 2);
+    }
+    return path;
+}
+
+// The folder of the registered executable, or nullopt when the value names none. The images
+// belong in the viewer's folder and nowhere else, so a registration that gives no folder (another
+// type of value, or a bare file name) counts as no registration. Setup programs often write the
+// path as "%ProgramFiles%\..." (REG_EXPAND_SZ) or in quotes, as on a command line; both are
+// understood.
+std::optional<std::string> FolderOfValue(DWORD type,
+                                         const std::array<BYTE, kValueBufferSize>& data) {
+    if (type != REG_SZ && type != REG_EXPAND_SZ) {
+        return std::nullopt;
+    }
+    const auto zero = std::find(data.begin(), data.end(), BYTE{0});
+    std::string path = FromAnsi(std::string(data.begin(), zero));
+    if (type == REG_EXPAND_SZ) {
+        path = WindowsEnvironment().Expand(path);
+    }
+    std::string folder = SplitPath(StripSurroundingQuotes(path)).Folder;
+    if (folder.empty()) {
+        return std::nullopt;
+    }
+    return folder;
+}
+
+}  // namespace
+
+struct InstallFolderDiscovery::State {
+    HKEY key = nullptr;
+    bool keyOpened = false;
+    std::optional<std::string> folderFound;  // decided with the query, taken at the close
+    std::string installFolder;
+};
+
+InstallFolderDiscovery::~InstallFolderDiscovery() {
+    if (state_ && state_->keyOpened) {
+        RegCloseKey(state_->key);
+    }
+    delete state_;
+}
+
+void InstallFolderDiscovery::OpenAndQuery() {
+    if (state_ && state_->keyOpened) {
+        RegCloseKey(state_->key);
+    }
+    delete state_;
+    state_ = new State();
+    SECURITY_ATTRIBUTES security{0, nullptr, FALSE};
+    DWORD disposition = 0;
+    // A failed open leaves no usable handle; the query then fails and tells the same.
+    RegCreateKeyExA(HKEY_LOCAL_MACHINE, kViewerKey, 0, nullptr, 0, KEY_QUERY_VALUE, &security,
+                    &state_->key, &disposition);
+    state_->keyOpened = true;
+
+    std::array<BYTE, kValueBufferSize> data{};
+    DWORD size = kOfferedSize;
+    DWORD type = REG_NONE;
+    if (RegQueryValueExA(state_->key, "", nullptr, &type, data.data(), &size) == ERROR_SUCCESS) {
+        state_->folderFound = FolderOfValue(type, data);
+    }
+}
+
+bool InstallFolderDiscovery::ViewerRegistered() const {
+    return state_ && state_->folderFound.has_value();
+}
+
+void InstallFolderDiscovery::CloseAndTakeFolder() {
+    if (!state_) {
+        return;
+    }
+    if (state_->keyOpened) {
+        RegCloseKey(state_->key);
+        state_->keyOpened = false;
+    }
+    if (state_->folderFound) {
+        state_->installFolder = *state_->folderFound;
+    }
+}
+
+const std::string& InstallFolderDiscovery::InstallFolder() const {
+    static const std::string kNone;
+    return state_ ? state_->installFolder : kNone;
+}
+
+}  // namespace vantrel

@@ -1,0 +1,133 @@
+#include "platform/registry_environment.h"
+
+#include <gtest/gtest.h>
+
+#include <map>
+
+#include "support/temp_dir.h"
+
+namespace vantrel {
+namespace {
+
+struct ExpandCase {
+    const char* text;
+    const char* expanded;
+};
+
+void PrintTo(const ExpandCase& c, std::ostream* out) {
+    *out << '"' << c.text << '"';
+}
+
+class ExpandTest : public ::testing::TestWithParam<ExpandCase> {};
+
+TEST_P(ExpandTest, ReplacesKnownNamesOnly) {
+    const std::map<std::string, std::string> variables{
+        {"PROGRAMFILES", "C:\\Program Files"}, {"A", "%B%"}, {"B", "b"}, {"EMPTY", ""}};
+    const auto lookup = [&](std::string_view name) -> std::optional<std::string> {
+        std::string upper(name);
+        for (auto& c : upper) {
+            c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+        }
+        const auto it = variables.find(upper);
+        return it == variables.end() ? std::nullopt : std::optional(it->second);
+    };
+    EXPECT_EQ(ExpandEnvironmentReferences(GetParam().text, lookup), GetParam().expanded);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Texts, ExpandTest,
+    ::testing::Values(ExpandCase{"%ProgramFiles%\\Viewer\\v.exe",
+                                 "C:\\Program Files\\Viewer\\v.exe"},
+                      ExpandCase{"no references", "no references"},
+                      ExpandCase{"%Unknown%\\v.exe", "%Unknown%\\v.exe"},
+                      // After an unknown name the scan goes on behind its closing "%".
+                      ExpandCase{"%Unknown%B%", "%Unknown%B%"}, ExpandCase{"%%B%", "%%B%"},
+                      ExpandCase{"50% off", "50% off"}, ExpandCase{"%b%%B%", "bb"},
+                      ExpandCase{"%A%", "%B%"},  // one level only
+                      ExpandCase{"x%EMPTY%y", "xy"}, ExpandCase{"%", "%"}, ExpandCase{"", ""}));
+
+TEST(ProcessVariableTest, PrefersTheExactNameAndFallsBackToAnyCase) {
+    test::ScopedEnv exact("VantrelProbe", "exact");
+    test::ScopedEnv other("VANTRELPROBE", "other");
+    test::ScopedEnv single("VantrelSingle", "single");
+    EXPECT_EQ(ProcessVariable("VantrelProbe"), "exact");
+    EXPECT_EQ(ProcessVariable("VANTRELPROBE"), "other");
+    EXPECT_EQ(ProcessVariable("vantrelsingle"), "single");
+    EXPECT_EQ(ProcessVariable("VantrelAbsent"), std::nullopt);
+}
+
+// The keys a Wine prefix keeps these variables in, Session Manager behind the
+// CurrentControlSet link as Wine has it.
+constexpr std::string_view kWinePrefixKeys = R"REG(WINE REGISTRY Version 2
+;; All keys relative to \\Machine
+
+#arch=win64
+
+[Software\\Microsoft\\Windows\\CurrentVersion] 1700000000
+#time=1d9e6f0a1b2c3d4
+"CommonFilesDir"="C:\\Program Files\\Common Files"
+"ProgramFilesDir"="C:\\Program Files"
+
+[Software\\Microsoft\\Windows NT\\CurrentVersion] 1700000000
+#time=1d9e6f0a1b2c3d4
+"SystemRoot"="C:\\windows"
+
+[System\\ControlSet001\\Control\\Session Manager\\Environment] 1700000000
+#time=1d9e6f0a1b2c3d4
+"ComSpec"=str(2):"%SystemRoot%\\system32\\cmd.exe"
+"ProgramData"="C:\\ProgramData"
+"TEMP"=str(2):"%USERPROFILE%\\AppData\\Local\\Temp"
+"ProgramFiles"="D:\\Ignored"
+"Nested"=str(2):"%ComSpec%"
+"Count"=dword:00000001
+
+[System\\CurrentControlSet] 1700000000
+#time=1d9e6f0a1b2c3d4
+#link
+"SymbolicLinkValue"=hex(6):5c,00,52,00,45,00,47,00,49,00,53,00,54,00,52,00,59,00,5c,00,4d,00,\
+  61,00,63,00,68,00,69,00,6e,00,65,00,5c,00,53,00,79,00,73,00,74,00,65,00,6d,00,\
+  5c,00,43,00,6f,00,6e,00,74,00,72,00,6f,00,6c,00,53,00,65,00,74,00,30,00,30,00,\
+  31,00
+)REG";
+
+class RegistryVariablesTest : public ::testing::Test {
+  protected:
+    void SetUp() override { prefix_.WriteSystemReg(std::string(kWinePrefixKeys)); }
+
+    test::TempPrefix prefix_;
+    test::ScopedEnv noProfile_{"USERPROFILE", std::nullopt};
+    test::ScopedEnv noComSpec_{"ComSpec", std::nullopt};
+    test::ScopedEnv noSystemRoot_{"SystemRoot", std::nullopt};
+};
+
+TEST_F(RegistryVariablesTest, ComeFromTheVersionKeysAndTheSessionEnvironment) {
+    const std::map<std::string, std::string> expected{
+        {"ProgramFiles", "C:\\Program Files"},
+        {"CommonProgramFiles", "C:\\Program Files\\Common Files"},
+        {"SystemRoot", "C:\\windows"},
+        {"windir", "C:\\windows"},
+        {"ComSpec", "C:\\windows\\system32\\cmd.exe"},
+        {"ProgramData", "C:\\ProgramData"},
+        {"TEMP", "%USERPROFILE%\\AppData\\Local\\Temp"},
+        {"Nested", "%SystemRoot%\\system32\\cmd.exe"},  // one level of expansion
+    };
+    const Variables variables = RegistryVariables();
+    const std::map<std::string, std::string> found(variables.begin(), variables.end());
+    EXPECT_EQ(found, expected);
+    EXPECT_EQ(variables.size(), expected.size());
+}
+
+TEST_F(RegistryVariablesTest, ExpansionPrefersTheProcessEnvironment) {
+    test::ScopedEnv programFiles("PROGRAMFILES", "E:\\Apps");
+    WindowsEnvironment environment;
+    EXPECT_EQ(environment.Expand("%ProgramFiles%\\Viewer;%windir%;%Missing%"),
+              "E:\\Apps\\Viewer;C:\\windows;%Missing%");
+}
+
+TEST_F(RegistryVariablesTest, AnEmptyPrefixGivesNoVariables) {
+    prefix_.WriteSystemReg("WINE REGISTRY Version 2\n");
+    EXPECT_TRUE(RegistryVariables().empty());
+}
+
+}  // namespace
+}  // namespace vantrel
