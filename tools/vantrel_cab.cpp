@@ -3,8 +3,10 @@
 //
 //     vantrel-cab list CABINET          one line per file: name, size, "yyyymmddhhmmss"
 //     vantrel-cab extract CABINET OUTDIR
+//     vantrel-cab where                 the folder the viewer's registration names
 //
-// Exit status: 0 success, 1 failure (message on standard error), 2 wrong usage.
+// Exit status: 0 success, 1 failure (message on standard error), 2 wrong usage or, for "where",
+// a viewer that is not registered.
 
 #include <cstdio>
 #include <filesystem>
@@ -13,6 +15,7 @@
 #include <system_error>
 
 #include "cabinet/cab_file.h"
+#include "dialog/install_folder.h"
 #include "platform/drives.h"
 #include "shared/raised_error.h"
 
@@ -21,11 +24,13 @@ namespace {
 constexpr int kSuccess = 0;
 constexpr int kFailure = 1;
 constexpr int kUsage = 2;
+constexpr int kNotRegistered = 2;
 
 int PrintUsage() {
     std::fputs(
         "usage: vantrel-cab list CABINET\n"
-        "       vantrel-cab extract CABINET OUTDIR\n",
+        "       vantrel-cab extract CABINET OUTDIR\n"
+        "       vantrel-cab where\n",
         stderr);
     return kUsage;
 }
@@ -65,11 +70,27 @@ int Extract(const std::string& cabinet, const std::string& outputFolder) {
     return cab->NotWritten().empty() ? kSuccess : kFailure;
 }
 
+// The installation folder as the dialog finds it.
+int Where() {
+    vantrel::InstallFolderDiscovery discovery;
+    discovery.OpenAndQuery();
+    discovery.CloseAndTakeFolder();
+    if (!discovery.ViewerRegistered()) {
+        std::puts("Not found ZORVIKViewer");
+        return kNotRegistered;
+    }
+    std::puts(discovery.InstallFolder().c_str());
+    return kSuccess;
+}
+
 int Run(int argc, char** argv) {
     const std::string mode = argc > 1 ? argv[1] : "";
     if (mode == "list" && argc == 3) {
         const auto cabinet = WindowsPathOf(argv[2]);
         return cabinet ? List(*cabinet) : kFailure;
+    }
+    if (mode == "where" && argc == 2) {
+        return Where();
     }
     if (mode == "extract" && argc == 4) {
         const auto cabinet = WindowsPathOf(argv[2]);

@@ -58,19 +58,22 @@ struct InstallFolderDiscovery::State {
     std::string installFolder;
 };
 
+InstallFolderDiscovery::InstallFolderDiscovery() = default;
+
 InstallFolderDiscovery::~InstallFolderDiscovery() {
+    CloseKey();
+}
+
+void InstallFolderDiscovery::CloseKey() {
     if (state_ && state_->keyOpened) {
         RegCloseKey(state_->key);
+        state_->keyOpened = false;
     }
-    delete state_;
 }
 
 void InstallFolderDiscovery::OpenAndQuery() {
-    if (state_ && state_->keyOpened) {
-        RegCloseKey(state_->key);
-    }
-    delete state_;
-    state_ = new State();
+    CloseKey();
+    state_ = std::make_unique<State>();
     SECURITY_ATTRIBUTES security{0, nullptr, FALSE};
     DWORD disposition = 0;
     // A failed open leaves no usable handle; the query then fails and tells the same.
@@ -94,10 +97,7 @@ void InstallFolderDiscovery::CloseAndTakeFolder() {
     if (!state_) {
         return;
     }
-    if (state_->keyOpened) {
-        RegCloseKey(state_->key);
-        state_->keyOpened = false;
-    }
+    CloseKey();
     if (state_->folderFound) {
         state_->installFolder = *state_->folderFound;
     }
