@@ -1,0 +1,83 @@
+#include "platform/forms/list_view.h"
+
+#include "platform/forms/program.h"
+#include "platform/forms/twips.h"
+#include "shared/raised_error.h"
+
+namespace vantrel {
+namespace {
+
+constexpr int kInvalidPropertyValue = 380;
+constexpr int kIndexOutOfBounds = 35600;
+constexpr int kElementNotFound = 35601;
+
+}  // namespace
+
+ListItem::ListItem(const ListView& owner, std::string text)
+    : owner_(&owner), text_(std::move(text)) {}
+
+const std::string& ListItem::SubItems(int index) const {
+    if (index < 1 || index >= static_cast<int>(owner_->ColumnHeaders().size())) {
+        throw RaisedError(kInvalidPropertyValue, kRuntimeErrorSource, "Invalid property value");
+    }
+    static const std::string empty;
+    const auto slot = static_cast<std::size_t>(index - 1);
+    return slot < subItems_.size() ? subItems_[slot] : empty;
+}
+
+void ListItem::SetSubItems(int index, std::string text) {
+    SubItems(index);  // validates the index
+    const auto slot = static_cast<std::size_t>(index - 1);
+    if (subItems_.size() <= slot) {
+        subItems_.resize(slot + 1);
+    }
+    subItems_[slot] = std::move(text);
+}
+
+ListView::ListView(QWidget* parent) : QWidget(parent) {}
+
+void ListView::Move(float left, float top, float width, float height) {
+    left_ = left;
+    top_ = top;
+    width_ = width;
+    height_ = height;
+    PlaceInTwips(*this, left, top, width, height);
+}
+
+ColumnHeader& ListView::AddColumnHeader(std::string key, std::string text, float width,
+                                        ColumnAlignment alignment) {
+    columns_.push_back({std::move(key), std::move(text), width, alignment});
+    return columns_.back();
+}
+
+ColumnHeader& ListView::ColumnHeaders(const std::string& key) {
+    for (auto& column : columns_) {
+        if (column.Key == key) {
+            return column;
+        }
+    }
+    throw RaisedError(kElementNotFound, kRuntimeErrorSource, "Element not found");
+}
+
+ListItem& ListView::AddListItem(std::string text) {
+    const bool wasEmpty = items_.empty();
+    items_.push_back(ListItem(*this, std::move(text)));
+    if (wasEmpty) {
+        SetSelected(0, true);
+    }
+    return items_.back();
+}
+
+void ListView::SetSelected(std::size_t index, bool selected) {
+    if (index >= items_.size()) {
+        throw RaisedError(kIndexOutOfBounds, kRuntimeErrorSource, "Index out of bounds");
+    }
+    if (selected) {
+        for (auto& item : items_) {
+            item.selected_ = false;
+        }
+    }
+    items_[index].selected_ = selected;
+}
+
+}  // namespace vantrel

@@ -1,0 +1,86 @@
+#pragma once
+
+#include <QWidget>
+#include <deque>
+#include <string>
+#include <vector>
+
+namespace vantrel {
+
+class ListView;
+
+enum class ColumnAlignment { Left, Right, Center };
+
+// One report column. Widths are twips in single precision, as the original control keeps them.
+struct ColumnHeader {
+    std::string Key;
+    std::string Text;
+    float Width = 0;
+    ColumnAlignment Alignment = ColumnAlignment::Left;
+};
+
+// One row: its text, the texts of its sub-items (one per column after the first), its tool tip
+// and whether it is selected.
+class ListItem {
+  public:
+    const std::string& Text() const { return text_; }
+    const std::string& ToolTipText() const { return toolTipText_; }
+    void SetToolTipText(std::string text) { toolTipText_ = std::move(text); }
+    bool Selected() const { return selected_; }
+
+    // Sub-items are numbered from 1 to the number of columns less one; any other index raises
+    // RaisedError 380 "Invalid property value".
+    const std::string& SubItems(int index) const;
+    void SetSubItems(int index, std::string text);
+
+  private:
+    friend class ListView;
+    ListItem(const ListView& owner, std::string text);
+
+    const ListView* owner_;
+    std::string text_;
+    std::string toolTipText_;
+    std::vector<std::string> subItems_;
+    bool selected_ = false;
+};
+
+// Stands in for the common controls' list view in report mode, as a working store: keyed
+// columns, rows with sub-items, and the single selection of the original control, including its
+// rule that the first row added to an empty list becomes the selected row. It keeps its
+// position in twips; it draws nothing of its own, since the program never shows it.
+class ListView : public QWidget {
+    Q_OBJECT
+  public:
+    explicit ListView(QWidget* parent = nullptr);
+
+    float Left() const { return left_; }
+    float Top() const { return top_; }
+    float Width() const { return width_; }
+    float Height() const { return height_; }
+    void Move(float left, float top, float width, float height);
+    void SetLeft(float left) { Move(left, top_, width_, height_); }
+
+    // Columns, in order; found by key. An unknown key raises RaisedError 35601 "Element not
+    // found".
+    ColumnHeader& AddColumnHeader(std::string key, std::string text, float width,
+                                  ColumnAlignment alignment);
+    const std::vector<ColumnHeader>& ColumnHeaders() const { return columns_; }
+    ColumnHeader& ColumnHeaders(const std::string& key);
+
+    // Rows, in the order they were added. References stay valid while the list lives.
+    ListItem& AddListItem(std::string text);
+    const std::deque<ListItem>& ListItems() const { return items_; }
+
+    // Selects one row, or clears its selection; selecting a row clears every other row's flag.
+    void SetSelected(std::size_t index, bool selected);
+
+  private:
+    std::vector<ColumnHeader> columns_;
+    std::deque<ListItem> items_;
+    float left_ = 0;
+    float top_ = 0;
+    float width_ = 0;
+    float height_ = 0;
+};
+
+}  // namespace vantrel

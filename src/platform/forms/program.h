@@ -1,0 +1,58 @@
+#pragma once
+
+// The runtime services around the two windows: the program's own folder, ending the program,
+// and the report of an error that nothing handled.
+
+#include <functional>
+#include <string>
+
+namespace vantrel {
+
+class RaisedError;
+
+// The Source of errors the forms runtime raises itself (controls, list view).
+inline constexpr const char* kRuntimeErrorSource = "Vantrel";
+
+// Exit statuses of the program.
+inline constexpr int kExitInstalled = 0;
+inline constexpr int kExitFailed = 1;
+inline constexpr int kExitNotInstalled = 2;  // the user cancelled, or the viewer is missing
+
+// The folder of the running executable as a Windows path, through the prefix's drives; "\"
+// ends it only at a drive's root. Raises RaisedError 76 "Path not found" when no drive holds it.
+std::string ProgramFolder();
+
+// Replaces where ProgramFolder() comes from (tests run the program from a folder of their
+// own); answers the previous provider. An empty provider restores the executable's folder.
+using ProgramFolderProvider = std::function<std::string()>;
+ProgramFolderProvider SetProgramFolderProvider(ProgramFolderProvider provider);
+
+// Ends the program with `status`: both windows go at once and nothing of either runs again.
+// The handler in force does the ending; the default one exits the process immediately. A
+// handler that returns (tests observing the end in-process) makes EndProgram throw
+// ProgramEnded, which unwinds the program's own frames up to the nearest RunEventHandler.
+[[noreturn]] void EndProgram(int status);
+using EndOfProgramHandler = std::function<void(int status)>;
+EndOfProgramHandler SetEndOfProgramHandler(EndOfProgramHandler handler);
+
+struct ProgramEnded {
+    int Status;
+};
+
+// Hides every top-level window, which also ends any modal loop; no close handler runs.
+void CloseAllWindows();
+
+// What the runtime reports for an error nothing handled: "Run-time error '76':\n\nPath not
+// found" (negative numbers also in hexadecimal, "'-2147219548 (800407a4)'").
+std::string UnhandledErrorText(const RaisedError& error);
+
+// Shows the report of an unhandled error in a message box and ends the program with status 1.
+[[noreturn]] void ReportUnhandledError(const RaisedError& error);
+
+// Runs one of the program's event handlers as the runtime does: an error escaping it is
+// reported and ends the program. Answers false when the program ended during the handler.
+// Every call from the window system into the program goes through here, so no exception ever
+// crosses the toolkit's frames.
+bool RunEventHandler(const std::function<void()>& handler);
+
+}  // namespace vantrel

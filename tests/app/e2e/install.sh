@@ -1,0 +1,19 @@
+#!/usr/bin/env bash
+# The viewer is registered: "OK" (the first control that takes the focus, pressed with Enter)
+# installs every image into its folder, the completion message is confirmed, and the program
+# ends with status 0.
+source "$(dirname "$0")/lib.sh"
+
+register_viewer
+make_cabinet
+start_vantrel
+
+dialog="$(wait_for_window Confirm)"
+screenshot
+press_key_in "$dialog" Return
+confirm_message_box
+status="$(wait_for_exit)"
+
+expect_status "$status" 0
+diff -r "$SOURCE" "$VIEWER" || fail "the viewer's folder differs from the cabinet's contents"
+echo "PASS: installed $(find "$VIEWER" -type f | wc -l) files"

@@ -1,0 +1,132 @@
+#!/usr/bin/env bash
+# Shared steps of the end-to-end runs: the real `vantrel` binary, copied beside an Images.cab
+# made with gcab, started in a Wine prefix of its own under Xvfb and driven with xdotool the way
+# a person would.
+#
+# A run script sources this file with the binary's path as its first argument.
+
+set -euo pipefail
+
+if [ "$#" -lt 1 ] || [ ! -x "$1" ]; then
+    echo "usage: $0 PATH-TO-vantrel" >&2
+    exit 2
+fi
+VANTREL_BINARY="$(cd "$(dirname "$1")" && pwd)/$(basename "$1")"
+
+# Every run gets an X server of its own, so nothing on the caller's display is touched.
+if [ -z "${VANTREL_E2E_IN_XVFB:-}" ]; then
+    exec env VANTREL_E2E_IN_XVFB=1 xvfb-run -a -s "-screen 0 1024x768x24 -dpi 96" \
+        "$0" "$VANTREL_BINARY" "${@:2}"
+fi
+
+# How long to wait for any one thing a person would wait for (a window, the program's end).
+E2E_TIMEOUT="${VANTREL_E2E_TIMEOUT:-20}"
+
+WORK="$(mktemp -d "${TMPDIR:-/tmp}/vantrel-e2e-XXXXXX")"
+VANTREL_PID=""
+cleanup() {
+    if [ -n "$VANTREL_PID" ] && kill -0 "$VANTREL_PID" 2>/dev/null; then
+        kill "$VANTREL_PID" 2>/dev/null || true
+    fi
+    rm -rf "$WORK"
+}
+trap cleanup EXIT
+
+fail() {
+    echo "FAIL: $*" >&2
+    exit 1
+}
+
+# A prefix whose drive C: is $WORK/prefix/drive_c and Z: the host's "/"; the installer lives in
+# C:\Setup, the viewer (when registered) in C:\Viewer.
+PREFIX="$WORK/prefix"
+SETUP="$PREFIX/drive_c/Setup"
+VIEWER="$PREFIX/drive_c/Viewer"
+SOURCE="$WORK/images"
+mkdir -p "$PREFIX/dosdevices" "$SETUP"
+ln -s ../drive_c "$PREFIX/dosdevices/c:"
+ln -s / "$PREFIX/dosdevices/z:"
+cp "$VANTREL_BINARY" "$SETUP/vantrel"
+export WINEPREFIX="$PREFIX"
+export LC_ALL=C.UTF-8
+export QT_QPA_PLATFORM=xcb  # the real window system, whatever the caller's tests use
+
+register_viewer() {
+    mkdir -p "$VIEWER"
+    printf '%s\n\n%s\n%s\n' 'WINE REGISTRY Version 2' \
+        '[Software\\Microsoft\\Windows\\CurrentVersion\\App Paths\\ZORVIKViewer.EXE] 1700000000' \
+        '@="C:\\Viewer\\ZORVIKViewer.EXE"' >"$PREFIX/system.reg"
+}
+
+# A few images in nested folders, with bytes of every value, packed MSZIP-compressed.
+make_cabinet() {
+    mkdir -p "$SOURCE/set1/case01" "$SOURCE/set2"
+    head -c 70000 /dev/urandom >"$SOURCE/title.jpg"
+    head -c 4096 /dev/urandom >"$SOURCE/set1/case01/front.jpg"
+    head -c 12345 /dev/urandom >"$SOURCE/set1/case01/side.jpg"
+    head -c 1 /dev/urandom >"$SOURCE/set2/tiny.png"
+    : >"$SOURCE/set2/empty.txt"
+    (cd "$SOURCE" && find . -type f -printf '%P\n' | sort | xargs gcab --create --zip \
+        "$SETUP/Images.cab")
+}
+
+start_vantrel() {
+    (cd "$WORK" && exec "$SETUP/vantrel") &
+    VANTREL_PID=$!
+}
+
+# The id of the window titled exactly $1, once it is shown.
+wait_for_window() {
+    local id
+    id="$(timeout "$E2E_TIMEOUT" xdotool search --sync --onlyvisible --name "^$1\$" | head -n 1)" ||
+        fail "no window \"$1\" within ${E2E_TIMEOUT}s"
+    [ -n "$id" ] || fail "no window \"$1\""
+    echo "$id"
+}
+
+# Clicks at a point of a window given in twips from its client area's top-left corner, as the
+# dialog's design gives its buttons (15 twips a pixel at the server's 96 dots per inch).
+click_at_twips() {
+    local window="$1" x="$2" y="$3"
+    xdotool mousemove --sync --window "$window" $((x / 15)) $((y / 15)) click 1
+}
+
+# The centres of the dialog's two buttons: OK at 2040,2520 and Cancel at 3360,2520, 1215 x 495.
+click_ok_button() { click_at_twips "$1" $((2040 + 1215 / 2)) $((2520 + 495 / 2)); }
+click_cancel_button() { click_at_twips "$1" $((3360 + 1215 / 2)) $((2520 + 495 / 2)); }
+
+# Gives the keyboard to a window and presses a key there.
+press_key_in() {
+    xdotool windowfocus --sync "$1"
+    xdotool key --clearmodifiers "$2"
+}
+
+# Confirms the message box "Vantrel" with the Return key.
+confirm_message_box() {
+    local box
+    box="$(wait_for_window Vantrel)"
+    press_key_in "$box" Return
+}
+
+# The program's exit status, once it has ended.
+wait_for_exit() {
+    timeout "$E2E_TIMEOUT" tail --pid="$VANTREL_PID" -f /dev/null ||
+        fail "vantrel still running after ${E2E_TIMEOUT}s"
+    local status=0
+    wait "$VANTREL_PID" || status=$?
+    VANTREL_PID=""
+    echo "$status"
+}
+
+expect_status() {
+    [ "$1" = "$2" ] || fail "exit status $1, expected $2"
+}
+
+# Saves the whole screen when VANTREL_E2E_SCREENSHOT names a file, once the window just
+# mapped has had time to paint.
+screenshot() {
+    if [ -n "${VANTREL_E2E_SCREENSHOT:-}" ]; then
+        sleep 1
+        import -window root "$VANTREL_E2E_SCREENSHOT"
+    fi
+}
