@@ -79,19 +79,6 @@ class ScopedProgramFolder {
     ProgramFolderProvider previous_;
 };
 
-// A system.reg registering the viewer at `viewerPath` (a Windows path).
-inline std::string ViewerRegistration(const std::string& viewerPath) {
-    std::string escaped;
-    for (char c : viewerPath) {
-        escaped += c == '\\' ? std::string("\\\\") : std::string(1, c);
-    }
-    return "WINE REGISTRY Version 2\n\n"
-           "[Software\\\\Microsoft\\\\Windows\\\\CurrentVersion\\\\App "
-           "Paths\\\\ZORVIKViewer.EXE] 1700000000\n"
-           "@=\"" +
-           escaped + "\"\n";
-}
-
 // Runs `action` from the event loop as soon as the next modal loop (or any loop) turns.
 inline void WhenLoopRuns(std::function<void()> action) {
     QTimer::singleShot(0, qApp, std::move(action));

@@ -60,12 +60,24 @@ TempPrefix::TempPrefix() : env_("WINEPREFIX", std::nullopt) {
 }
 
 void TempPrefix::MapDrive(char letter, const std::filesystem::path& target) const {
-    std::filesystem::create_directory_symlink(target,
-                                              Path() / "dosdevices" / (std::string(1, letter) + ":"));
+    std::filesystem::create_directory_symlink(
+        target, Path() / "dosdevices" / (std::string(1, letter) + ":"));
 }
 
 void TempPrefix::WriteSystemReg(const std::string& text) const {
     WriteFile(Path() / "system.reg", text);
+}
+
+std::string ViewerRegistration(const std::string& viewerPath) {
+    std::string escaped;
+    for (char c : viewerPath) {
+        escaped += c == '\\' ? std::string("\\\\") : std::string(1, c);
+    }
+    return "WINE REGISTRY Version 2\n\n"
+           "[Software\\\\Microsoft\\\\Windows\\\\CurrentVersion\\\\App "
+           "Paths\\\\ZORVIKViewer.EXE] 1700000000\n"
+           "@=\"" +
+           escaped + "\"\n";
 }
 
 void WriteFile(const std::filesystem::path& path, const std::string& bytes) {

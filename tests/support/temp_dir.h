@@ -9,7 +9,7 @@ namespace vantrel::test {
 
 // A fresh folder under the system's temporary folder, removed with everything in it.
 class TempDir {
-public:
+  public:
     TempDir();
     ~TempDir();
     TempDir(const TempDir&) = delete;
@@ -18,19 +18,19 @@ public:
     const std::filesystem::path& Path() const { return path_; }
     std::filesystem::path operator/(const std::string& name) const { return path_ / name; }
 
-private:
+  private:
     std::filesystem::path path_;
 };
 
 // Sets (or, with nullopt, removes) an environment variable for as long as it lives.
 class ScopedEnv {
-public:
+  public:
     ScopedEnv(std::string name, std::optional<std::string> value);
     ~ScopedEnv();
     ScopedEnv(const ScopedEnv&) = delete;
     ScopedEnv& operator=(const ScopedEnv&) = delete;
 
-private:
+  private:
     std::string name_;
     std::optional<std::string> previous_;
 };
@@ -38,7 +38,7 @@ private:
 // A Wine prefix of our own: drive C: is the folder drive_c inside it, drive Z: the host's "/".
 // WINEPREFIX points at it for as long as it lives.
 class TempPrefix {
-public:
+  public:
     TempPrefix();
 
     const std::filesystem::path& Path() const { return dir_.Path(); }
@@ -48,10 +48,13 @@ public:
     // Writes the prefix's system.reg with the given text.
     void WriteSystemReg(const std::string& text) const;
 
-private:
+  private:
     TempDir dir_;
     ScopedEnv env_;
 };
+
+// The text of a system.reg registering the viewer at `viewerPath` (a Windows path).
+std::string ViewerRegistration(const std::string& viewerPath);
 
 void WriteFile(const std::filesystem::path& path, const std::string& bytes);
 std::string ReadFile(const std::filesystem::path& path);

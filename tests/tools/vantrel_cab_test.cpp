@@ -141,11 +141,7 @@ TEST_F(VantrelCabTest, WrongUsageExitsWithTwo) {
 
 TEST_F(VantrelCabTest, WherePrintsTheRegisteredFolder) {
     std::filesystem::create_directories(prefix_.DriveC() / "Program Files" / "Viewer");
-    prefix_.WriteSystemReg(
-        "WINE REGISTRY Version 2\n\n"
-        "[Software\\\\Microsoft\\\\Windows\\\\CurrentVersion\\\\App "
-        "Paths\\\\ZORVIKViewer.EXE] 1700000000\n"
-        "@=\"C:\\\\Program Files\\\\Viewer\\\\ZORVIKViewer.EXE\"\n");
+    prefix_.WriteSystemReg(ViewerRegistration("C:\\Program Files\\Viewer\\ZORVIKViewer.EXE"));
     const auto run = Run({"where"});
     EXPECT_EQ(run.exitCode, 0);
     EXPECT_EQ(run.out, "C:\\Program Files\\Viewer\\\n");
