@@ -11,8 +11,8 @@ start_vantrel
 dialog="$(wait_for_window Confirm)"
 press_key_in "$dialog" Escape
 click_cancel_button "$dialog"
-status="$(wait_for_exit)"
+wait_for_exit
 
-expect_status "$status" 2
+expect_status "$EXIT_STATUS" 2
 [ -z "$(find "$VIEWER" -mindepth 1)" ] || fail "something was written to the viewer's folder"
 echo "PASS: cancelled"

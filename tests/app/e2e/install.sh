@@ -12,8 +12,8 @@ dialog="$(wait_for_window Confirm)"
 screenshot
 press_key_in "$dialog" Return
 confirm_message_box
-status="$(wait_for_exit)"
+wait_for_exit
 
-expect_status "$status" 0
+expect_status "$EXIT_STATUS" 0
 diff -r "$SOURCE" "$VIEWER" || fail "the viewer's folder differs from the cabinet's contents"
 echo "PASS: installed $(find "$VIEWER" -type f | wc -l) files"

@@ -108,14 +108,15 @@ confirm_message_box() {
     press_key_in "$box" Return
 }
 
-# The program's exit status, once it has ended.
+# Waits for the program to end and leaves its exit status in EXIT_STATUS. It must run in this
+# shell, not in a command substitution: only the shell that started the program can collect
+# its status, and a subshell's wait sometimes races the parent reaping it.
 wait_for_exit() {
     timeout "$E2E_TIMEOUT" tail --pid="$VANTREL_PID" -f /dev/null ||
         fail "vantrel still running after ${E2E_TIMEOUT}s"
-    local status=0
-    wait "$VANTREL_PID" || status=$?
+    EXIT_STATUS=0
+    wait "$VANTREL_PID" || EXIT_STATUS=$?
     VANTREL_PID=""
-    echo "$status"
 }
 
 expect_status() {

@@ -10,9 +10,9 @@ start_vantrel
 dialog="$(wait_for_window Confirm)"
 screenshot
 press_key_in "$dialog" space
-status="$(wait_for_exit)"
+wait_for_exit
 
-expect_status "$status" 2
+expect_status "$EXIT_STATUS" 2
 [ "$(find "$PREFIX/drive_c" -type f | sort)" = "$(printf '%s\n%s' "$SETUP/Images.cab" "$SETUP/vantrel")" ] ||
     fail "something was written"
 echo "PASS: not found"
