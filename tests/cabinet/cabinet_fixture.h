@@ -14,6 +14,7 @@
 #include "platform/message_box.h"
 #include "shared/raised_error.h"
 #include "support/cab_builder.h"
+#include "support/raised_by.h"
 #include "support/temp_dir.h"
 
 namespace vantrel::test {
@@ -33,18 +34,6 @@ using Names = std::vector<std::string>;
 
 // Relative file name ("/" separated) to content.
 using FileSet = std::map<std::string, std::string>;
-
-// The RaisedError `action` raises; a test failure when it raises none.
-template <class Action>
-RaisedError RaisedBy(Action&& action) {
-    try {
-        action();
-    } catch (const RaisedError& error) {
-        return error;
-    }
-    ADD_FAILURE() << "no RaisedError was raised";
-    return {0, "", ""};
-}
 
 // Every cabinet test runs in a Wine prefix of its own: cabinets and output folders live on its
 // drive C:, message boxes are recorded.

@@ -22,22 +22,12 @@
 #include "platform/forms/twips.h"
 #include "platform/message_box.h"
 #include "shared/raised_error.h"
+#include "support/raised_by.h"
 
 namespace vantrel::test {
 namespace {
 
 namespace fs = std::filesystem;
-
-template <class Action>
-RaisedError RaisedBy(Action&& action) {
-    try {
-        action();
-    } catch (const RaisedError& error) {
-        return error;
-    }
-    ADD_FAILURE() << "no RaisedError was raised";
-    return {0, "", ""};
-}
 
 // ---- Twips
 
