@@ -12,7 +12,7 @@ DWORD OpenErrorFromErrno(int error) {
     if (error == ELOOP) {
         return ERROR_PATH_NOT_FOUND;
     }
-    return Win32ErrorFromErrno(error, kErrorCannotOpen);
+    return Win32ErrorFromErrno(error, ERROR_TOO_MANY_OPEN_FILES);
 }
 
 DWORD WriteErrorFromErrno(int error) {

@@ -7,11 +7,6 @@
 
 namespace vantrel {
 
-// Windows codes this service reports besides those of win_types.h.
-constexpr DWORD kErrorCannotOpen =
-    4;  // ERROR_TOO_MANY_OPEN_FILES: "The system cannot open the file."
-constexpr DWORD kErrorInvalidParameter = 87;  // ERROR_INVALID_PARAMETER
-
 // Opening the cabinet (or another input) failed with `error`.
 DWORD OpenErrorFromErrno(int error);
 

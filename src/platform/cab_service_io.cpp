@@ -206,7 +206,7 @@ mspack_file* CabIo::Open(mspack_system* self, const char* filename, int mode) no
         if (mode == MSPACK_SYS_OPEN_WRITE && io.output_ != nullptr && io.outputName_ == filename) {
             return io.output_;
         }
-        io.RecordFailure(kErrorCannotOpen);
+        io.RecordFailure(ERROR_TOO_MANY_OPEN_FILES);
     } catch (...) {
         io.RecordFailure(ERROR_NOT_ENOUGH_MEMORY);
     }

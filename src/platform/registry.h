@@ -20,8 +20,6 @@ using HKEY = HKEY__*;
 
 inline const HKEY HKEY_LOCAL_MACHINE = reinterpret_cast<HKEY>(std::uintptr_t{0x80000002});
 
-constexpr DWORD ERROR_INVALID_HANDLE = 6;
-constexpr DWORD ERROR_INVALID_PARAMETER = 87;
 constexpr DWORD ERROR_BAD_PATHNAME = 161;
 
 // Value types.

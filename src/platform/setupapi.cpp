@@ -185,7 +185,7 @@ std::optional<UINT> CabinetWalk::Notify(UINT notification, void* record, const c
 
 DWORD CabinetWalk::OpenWithLibmspack() {
     if (!MspackMatchesBuild()) {
-        return kErrorCannotOpen;
+        return ERROR_TOO_MANY_OPEN_FILES;
     }
     decompressor_ = mspack_create_cab_decompressor(io_.System());
     if (decompressor_ == nullptr) {
@@ -279,7 +279,7 @@ FileOutcome CabinetWalk::WriteFile(mscabd_file& file, std::string_view target) {
 BOOL SetupIterateCabinetA(const char* CabinetFile, DWORD /*Reserved*/,
                           PSP_FILE_CALLBACK_A MsgHandler, PVOID Context) {
     if (CabinetFile == nullptr || MsgHandler == nullptr) {
-        SetLastError(kErrorInvalidParameter);
+        SetLastError(ERROR_INVALID_PARAMETER);
         return FALSE;
     }
     DWORD error = ERROR_SUCCESS;
