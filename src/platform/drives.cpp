@@ -194,6 +194,10 @@ HostPath ToHostPath(std::string_view windowsPath) {
     return {JoinMatchingCase(*root, components), ERROR_SUCCESS};
 }
 
+fs::path ExistingEntry(const fs::path& path) {
+    return FindEntry(path.parent_path(), path.filename().string());
+}
+
 std::optional<std::string> ToWindowsPath(const fs::path& hostPath) {
     std::error_code error;
     const fs::path path = fs::weakly_canonical(fs::absolute(hostPath, error), error);

@@ -18,7 +18,7 @@ namespace vantrel {
 std::filesystem::path WinePrefix();
 
 struct DriveMapping {
-    char Letter;                  // upper case, 'A' to 'Z'
+    char Letter;                 // upper case, 'A' to 'Z'
     std::filesystem::path Root;  // the host folder the drive's root stands for
 };
 
@@ -30,12 +30,17 @@ std::vector<DriveMapping> MappedDrives();
 // drive is taken relative to the current folder. An existing component is matched without regard
 // to case when there is no exact match.
 struct HostPath {
-    std::filesystem::path Path;  // valid when Error is 0
+    std::filesystem::path Path;   // valid when Error is 0
     DWORD Error = ERROR_SUCCESS;  // ERROR_PATH_NOT_FOUND: unmapped drive or UNC path;
                                   // ERROR_INVALID_NAME: a component holds < > : " | ? * or a
                                   // control character
 };
 HostPath ToHostPath(std::string_view windowsPath);
+
+// The existing file a host path names, as Windows finds it: when nothing is there under the
+// exact name, an entry of the same folder whose name differs only in case; else `path` itself.
+// ToHostPath leaves the last component as spelled, since most paths it makes are new files.
+std::filesystem::path ExistingEntry(const std::filesystem::path& path);
 
 // The Windows path of a host path, through the drive whose root is its longest prefix; nullopt
 // when no drive covers it. Relative host paths are taken from the current folder.

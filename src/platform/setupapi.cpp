@@ -4,6 +4,7 @@
 
 #include <cstring>
 #include <ctime>
+#include <deque>
 #include <exception>
 #include <new>
 #include <optional>
@@ -93,6 +94,12 @@ std::string AnsiNameOf(const mscabd_file& file) {
     return file.filename;
 }
 
+// A name of a file in the same folder: no folder part, no drive, not "." or "..".
+bool IsPlainFileName(std::string_view name) {
+    return !name.empty() && name != "." && name != ".." &&
+           name.find_first_of("\\/:") == std::string_view::npos;
+}
+
 struct FileOutcome {
     DWORD Error = ERROR_SUCCESS;
     // The cabinet itself failed (broken data, a bad checksum, a read error): its folder cannot be
@@ -125,13 +132,20 @@ class CabinetWalk {
   private:
     std::optional<UINT> Notify(UINT notification, void* record, const char* text = nullptr);
     DWORD OpenWithLibmspack();
-    DWORD AnnounceCabinet(USHORT setId, USHORT number);
+    DWORD AnnounceCabinet(const mscabd_cabinet* cabinet, USHORT setId, USHORT number);
+    DWORD GatherSet();
+    DWORD AskForPart(const mscabd_cabinet& previous, std::string& folder);
+    DWORD OpenPart(const std::string& ansiPath, mscabd_cabinet*& part);
+    DWORD JoinPart(mscabd_cabinet& previous, mscabd_cabinet* part);
     DWORD VisitFile(mscabd_file& file);
     FileOutcome WriteFile(mscabd_file& file, std::string_view target);
 
     PSP_FILE_CALLBACK_A handler_;
     PVOID context_;
     std::string ansiCabinetPath_;
+    std::string ansiCabinetFolder_;
+    // Host paths of the further parts of a cabinet set; libmspack keeps pointers to them.
+    std::deque<std::string> partPaths_;
     CabIo io_;
     TargetFile output_;
     mscab_decompressor* decompressor_ = nullptr;
@@ -141,6 +155,7 @@ class CabinetWalk {
 
 DWORD CabinetWalk::Run(std::string_view ansiCabinetPath) {
     ansiCabinetPath_ = ansiCabinetPath;
+    ansiCabinetFolder_ = ansiCabinetPath_.substr(0, ansiCabinetPath_.find_last_of("\\/") + 1);
     if (ansiCabinetPath.empty()) {
         return ERROR_FILE_NOT_FOUND;
     }
@@ -148,18 +163,22 @@ DWORD CabinetWalk::Run(std::string_view ansiCabinetPath) {
     if (host.Error != ERROR_SUCCESS) {
         return host.Error;
     }
-    if (const DWORD error = io_.OpenCabinet(host.Path.string()); error != ERROR_SUCCESS) {
+    if (const DWORD error = io_.OpenCabinet(ExistingEntry(host.Path).string());
+        error != ERROR_SUCCESS) {
         return error;
     }
     // libmspack refuses a cabinet without folders and files, yet it is a valid one.
     if (const auto header = ReadHeader(io_); header && header->Folders == 0 && header->Files == 0) {
-        return AnnounceCabinet(header->SetId, header->Number);
+        return AnnounceCabinet(nullptr, header->SetId, header->Number);
     }
     if (const DWORD error = OpenWithLibmspack(); error != ERROR_SUCCESS) {
         return error;
     }
-    if (const DWORD error = AnnounceCabinet(cabinet_->set_id, cabinet_->set_index);
+    if (const DWORD error = AnnounceCabinet(cabinet_, cabinet_->set_id, cabinet_->set_index);
         error != ERROR_SUCCESS) {
+        return error;
+    }
+    if (const DWORD error = GatherSet(); error != ERROR_SUCCESS) {
         return error;
     }
     // In the cabinet's order, so that libmspack decodes each folder once, front to back.
@@ -202,17 +221,97 @@ DWORD CabinetWalk::OpenWithLibmspack() {
     return error != ERROR_SUCCESS ? error : ERROR_INVALID_DATA;
 }
 
-DWORD CabinetWalk::AnnounceCabinet(USHORT setId, USHORT number) {
-    const size_t split = ansiCabinetPath_.find_last_of("\\/");
-    const size_t nameStart = split == std::string::npos ? 0 : split + 1;
-    const std::string folder = ansiCabinetPath_.substr(0, nameStart);
-    const std::string name = ansiCabinetPath_.substr(nameStart);
-    CABINET_INFO_A info{folder.c_str(), name.c_str(), "", setId, number};
+// Tells the callback a cabinet was opened. As on Windows, the record names the cabinet's folder
+// and the part that follows it in its set, if any.
+DWORD CabinetWalk::AnnounceCabinet(const mscabd_cabinet* cabinet, USHORT setId, USHORT number) {
+    const bool hasNext = cabinet != nullptr && (cabinet->flags & MSCAB_HDR_NEXTCAB) != 0;
+    CABINET_INFO_A info{ansiCabinetFolder_.c_str(), hasNext ? cabinet->nextname : "",
+                        hasNext ? cabinet->nextinfo : "", setId, number};
     const auto reply = Notify(SPFILENOTIFY_CABINETINFO, &info);
     if (!reply) {
         return ERROR_OPERATION_ABORTED;
     }
     return *reply;
+}
+
+// A cabinet set is one file list over several cabinet files, each naming the next. The walk
+// joins every further part before the first file, so that each file, the ones split between two
+// parts included, comes out whole.
+DWORD CabinetWalk::GatherSet() {
+    mscabd_cabinet* last = cabinet_;
+    std::string folder = ansiCabinetFolder_;
+    while ((last->flags & MSCAB_HDR_NEXTCAB) != 0) {
+        if (const DWORD error = AskForPart(*last, folder); error != ERROR_SUCCESS) {
+            return error;
+        }
+        mscabd_cabinet* part = nullptr;
+        if (const DWORD error = OpenPart(folder + last->nextname, part); error != ERROR_SUCCESS) {
+            return error;
+        }
+        if (const DWORD error = JoinPart(*last, part); error != ERROR_SUCCESS) {
+            return error;
+        }
+        if (const DWORD error = AnnounceCabinet(part, part->set_id, part->set_index);
+            error != ERROR_SUCCESS) {
+            return error;
+        }
+        last = part;
+    }
+    return ERROR_SUCCESS;
+}
+
+// Asks the callback where the part after `previous` lies. An answer of 0 with the path left
+// empty means "in `folder`", the folder of the part before; a path given replaces `folder`.
+DWORD CabinetWalk::AskForPart(const mscabd_cabinet& previous, std::string& folder) {
+    // The name comes from the cabinet: it may only name a file beside it.
+    if (!IsPlainFileName(previous.nextname)) {
+        return ERROR_INVALID_DATA;
+    }
+    CABINET_INFO_A info{folder.c_str(), previous.nextname, previous.nextinfo, previous.set_id,
+                        static_cast<USHORT>(previous.set_index + 1)};
+    char newPath[MAX_PATH] = {};
+    const auto reply = Notify(SPFILENOTIFY_NEEDNEWCABINET, &info, newPath);
+    if (!reply) {
+        return ERROR_OPERATION_ABORTED;
+    }
+    if (*reply != ERROR_SUCCESS) {
+        return *reply;
+    }
+    const std::string given(newPath, strnlen(newPath, MAX_PATH));
+    if (!given.empty()) {
+        folder = given.back() == '\\' || given.back() == '/' ? given : given + "\\";
+    }
+    return ERROR_SUCCESS;
+}
+
+DWORD CabinetWalk::OpenPart(const std::string& ansiPath, mscabd_cabinet*& part) {
+    const HostPath host = ToHostPath(FromAnsi(ansiPath));
+    if (host.Error != ERROR_SUCCESS) {
+        return host.Error;
+    }
+    partPaths_.push_back(ExistingEntry(host.Path).string());
+    io_.ResetFailure();
+    part = decompressor_->open(decompressor_, partPaths_.back().c_str());
+    if (part != nullptr) {
+        return ERROR_SUCCESS;
+    }
+    const DWORD error =
+        CabinetErrorFromMspack(decompressor_->last_error(decompressor_), io_.Failure());
+    return error != ERROR_SUCCESS ? error : ERROR_INVALID_DATA;
+}
+
+// Joins `part` to the set after `previous`; on failure `part` is closed here. A part must carry
+// the set's number and the next cabinet number, which also keeps a set naming itself, or an
+// earlier part, from going round for ever.
+DWORD CabinetWalk::JoinPart(mscabd_cabinet& previous, mscabd_cabinet* part) {
+    const bool follows = part->set_id == previous.set_id &&
+                         part->set_index == previous.set_index + 1 &&
+                         (part->flags & MSCAB_HDR_PREVCAB) != 0;
+    if (follows && decompressor_->append(decompressor_, &previous, part) == MSPACK_ERR_OK) {
+        return ERROR_SUCCESS;
+    }
+    decompressor_->close(decompressor_, part);
+    return ERROR_INVALID_DATA;
 }
 
 DWORD CabinetWalk::VisitFile(mscabd_file& file) {

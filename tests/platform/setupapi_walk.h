@@ -26,8 +26,10 @@ inline std::string WindowsPathOf(const std::filesystem::path& hostPath) {
 
 struct WalkEvent {
     UINT Notification = 0;
-    std::string Name;  // 16: CabinetFile, 17: NameInCabinet, 19: Source
-    std::string Path;  // 16: CabinetPath, 19: Target
+    std::string Name;          // 16, 18: CabinetFile, 17: NameInCabinet, 19: Source
+    std::string Path;          // 16, 18: CabinetPath, 19: Target
+    std::string DiskName;      // 16, 18
+    USHORT CabinetNumber = 0;  // 16, 18
     DWORD Size = 0;
     WORD DosDate = 0;
     WORD DosTime = 0;
@@ -50,6 +52,9 @@ class WalkRecorder {
     std::map<std::string, std::string> Targets;
 
     UINT CabinetInfoReply = 0;
+    // Answer to SPFILENOTIFY_NEEDNEWCABINET, and the path it hands back (empty: none).
+    UINT NewCabinetReply = 0;
+    std::string NewCabinetPath;
     // Answer to SPFILENOTIFY_FILEEXTRACTED; by default the record's Win32Error, as the
     // installer's callback answers.
     std::optional<UINT> ExtractedReply;
@@ -96,7 +101,8 @@ class WalkRecorder {
         const int arrival = static_cast<int>(EventsOf(notification).size());
         switch (notification) {
             case SPFILENOTIFY_CABINETINFO:
-                OnCabinet(*reinterpret_cast<CABINET_INFO_A*>(param1));
+            case SPFILENOTIFY_NEEDNEWCABINET:
+                OnCabinet(notification, *reinterpret_cast<CABINET_INFO_A*>(param1));
                 break;
             case SPFILENOTIFY_FILEINCABINET:
                 OnFile(*reinterpret_cast<FILE_IN_CABINET_INFO_A*>(param1),
@@ -111,11 +117,14 @@ class WalkRecorder {
         if (ThrowAt && ThrowAt->first == notification && ThrowAt->second == arrival) {
             throw RaisedError(1001, "WalkRecorder", "thrown by the callback");
         }
-        return Reply(notification, param1);
+        return Reply(notification, param1, param2);
     }
 
-    void OnCabinet(const CABINET_INFO_A& info) {
-        Events.push_back(Event(SPFILENOTIFY_CABINETINFO, info.CabinetFile, info.CabinetPath));
+    void OnCabinet(UINT notification, const CABINET_INFO_A& info) {
+        WalkEvent event = Event(notification, info.CabinetFile, info.CabinetPath);
+        event.DiskName = info.DiskName;
+        event.CabinetNumber = info.CabinetNumber;
+        Events.push_back(event);
     }
 
     void OnFile(const FILE_IN_CABINET_INFO_A& info, const char* cabinet) {
@@ -138,10 +147,15 @@ class WalkRecorder {
         Events.push_back(event);
     }
 
-    UINT Reply(UINT notification, UINT_PTR param1) {
+    UINT Reply(UINT notification, UINT_PTR param1, UINT_PTR param2) {
         switch (notification) {
             case SPFILENOTIFY_CABINETINFO:
                 return CabinetInfoReply;
+            case SPFILENOTIFY_NEEDNEWCABINET:
+                std::copy_n(NewCabinetPath.c_str(),
+                            std::min<size_t>(NewCabinetPath.size() + 1, MAX_PATH),
+                            reinterpret_cast<char*>(param2));
+                return NewCabinetReply;
             case SPFILENOTIFY_FILEINCABINET:
                 return AnswerFile(*reinterpret_cast<FILE_IN_CABINET_INFO_A*>(param1));
             case SPFILENOTIFY_FILEEXTRACTED:
