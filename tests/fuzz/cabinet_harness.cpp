@@ -1,0 +1,129 @@
+#include "fuzz/cabinet_harness.h"
+
+#include <algorithm>
+#include <filesystem>
+#include <set>
+#include <system_error>
+
+#include "cabinet/cab_file.h"
+#include "platform/message_box.h"
+#include "shared/raised_error.h"
+#include "support/temp_dir.h"
+
+namespace vantrel::test {
+namespace {
+
+namespace fs = std::filesystem;
+
+constexpr char kSentinelText[] = "placed before the installation; must stay as it is\n";
+
+fs::path InputFolder(const TempPrefix& prefix) {
+    return prefix.DriveC() / "in";
+}
+fs::path OutputFolder(const TempPrefix& prefix) {
+    return prefix.DriveC() / "out";
+}
+fs::path Sentinel(const TempPrefix& prefix) {
+    return prefix.DriveC() / "sentinel.txt";
+}
+
+bool IsTemporaryName(const std::string& name) {
+    return name.find(".vantrel-") != std::string::npos;
+}
+
+// How a file under the output folder is named inside the cabinet.
+std::string WindowsRelative(const fs::path& path, const fs::path& folder) {
+    std::string name = path.lexically_relative(folder).string();
+    std::replace(name.begin(), name.end(), '/', '\\');
+    return name;
+}
+
+bool IsInside(const fs::path& path, const fs::path& folder) {
+    const auto relative = path.lexically_relative(folder);
+    return !relative.empty() && *relative.begin() != "..";
+}
+
+}  // namespace
+
+CabinetHarness::CabinetHarness() : prefix_(std::make_unique<TempPrefix>()) {
+    // Drive Z: would expose the whole host to a fault that lets a name escape.
+    fs::remove(prefix_->Path() / "dosdevices" / "z:");
+    fs::create_directories(InputFolder(*prefix_));
+    WriteFile(Sentinel(*prefix_), kSentinelText);
+}
+
+CabinetHarness::~CabinetHarness() = default;
+
+CabinetRunOutcome CabinetHarness::Run(std::string_view cabinetBytes) {
+    ResetScratch();
+    const size_t split = cabinetBytes.find(kSecondPartMark);
+    WriteFile(InputFolder(*prefix_) / "Images.cab", std::string(cabinetBytes.substr(0, split)));
+    if (split != std::string_view::npos) {
+        WriteFile(InputFolder(*prefix_) / "Images2.cab",
+                  std::string(cabinetBytes.substr(split + kSecondPartMark.size())));
+    }
+
+    CabinetRunOutcome outcome;
+    MessageBoxRecorder messages;
+    auto cab = CabFile::Create();
+    cab->SetCabName("C:\\in\\Images.cab");
+    std::set<std::string> listedNames;
+    cab->FileFound = [&](const std::string& FileName, const DateTime&, std::int32_t,
+                         const std::string& Path) {
+        ++outcome.ListedFiles;
+        listedNames.insert(Path + FileName);
+    };
+    outcome.Listed = cab->GetInfo("");
+    if (!outcome.Listed && messages.Texts().empty()) {
+        outcome.Violations.push_back("GetInfo failed without a message");
+    }
+    if (outcome.Listed) {
+        try {
+            cab->Extract("", "C:\\out\\", "");
+        } catch (const RaisedError& error) {
+            outcome.RaisedNumber = error.Number;
+            outcome.RaisedDescription = error.Description;
+            if (error.Number == 0 || error.Description.empty()) {
+                outcome.Violations.push_back("raised an error without number or text");
+            }
+        }
+    }
+    CheckScratch(outcome, listedNames);
+    return outcome;
+}
+
+void CabinetHarness::ResetScratch() {
+    fs::remove(InputFolder(*prefix_) / "Images2.cab");
+    fs::remove_all(OutputFolder(*prefix_));
+    fs::create_directories(OutputFolder(*prefix_));
+}
+
+void CabinetHarness::CheckScratch(CabinetRunOutcome& outcome,
+                                  const std::set<std::string>& listedNames) const {
+    const fs::path output = OutputFolder(*prefix_);
+    std::error_code error;
+    for (auto it = fs::recursive_directory_iterator(prefix_->Path(), error);
+         !error && it != fs::recursive_directory_iterator(); it.increment(error)) {
+        const fs::path& path = it->path();
+        if (IsTemporaryName(path.filename().string()) &&
+            !listedNames.contains(WindowsRelative(path, output))) {
+            outcome.Violations.push_back("temporary file left: " + path.string());
+        }
+        if (it->is_symlink() || it->is_directory()) {
+            continue;
+        }
+        if (IsInside(path, output)) {
+            ++outcome.WrittenFiles;
+        } else if (path.parent_path() != InputFolder(*prefix_) && path != Sentinel(*prefix_)) {
+            outcome.Violations.push_back("written outside the output folder: " + path.string());
+        }
+    }
+    if (error) {
+        outcome.Violations.push_back("cannot walk the scratch folder: " + error.message());
+    }
+    if (ReadFile(Sentinel(*prefix_)) != kSentinelText) {
+        outcome.Violations.push_back("the file beside the output folder changed");
+    }
+}
+
+}  // namespace vantrel::test
