@@ -4,10 +4,12 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdlib>
 #include <cstring>
 #include <filesystem>
+#include <memory>
 #include <new>
 
 #include "platform/cab_service_errors.h"
@@ -68,6 +70,12 @@ ssize_t ReadFully(CabIo& io, int fd, off_t offset, void* buffer, size_t size) {
     return static_cast<ssize_t>(done);
 }
 
+// libmspack reads a cabinet's headers in pieces of a few bytes, two per file entry; reads up to
+// this size come from a window read ahead, larger ones (the data blocks) go straight to the
+// caller's buffer.
+constexpr size_t kReadAheadSize = 64 * 1024;
+constexpr size_t kLargestBufferedRead = 4 * 1024;
+
 // A reading position in a file. Positional reads let several handles share one descriptor.
 class InputFile final : public HostFile {
   public:
@@ -83,11 +91,20 @@ class InputFile final : public HostFile {
         if (bytes < 0) {
             return -1;
         }
-        const ssize_t got = ReadFully(io_, fd_, position_, buffer, static_cast<size_t>(bytes));
-        if (got > 0) {
-            position_ += got;
+        auto* out = static_cast<char*>(buffer);
+        size_t done = TakeFromWindow(out, static_cast<size_t>(bytes));
+        const size_t rest = static_cast<size_t>(bytes) - done;
+        if (rest == 0) {
+            return bytes;
         }
-        return static_cast<int>(got);
+        const ssize_t got = rest > kLargestBufferedRead
+                                ? ReadFully(io_, fd_, position_, out + done, rest)
+                                : FillWindowAndTake(out + done, rest);
+        if (got < 0) {
+            return -1;
+        }
+        position_ += got;
+        return static_cast<int>(done + static_cast<size_t>(got));
     }
 
     int Write(const void*, int) noexcept override { return -1; }
@@ -119,11 +136,47 @@ class InputFile final : public HostFile {
     void Close() noexcept override { delete this; }
 
   private:
+    // Copies what the window holds from the current position on; moves the position past it.
+    size_t TakeFromWindow(char* out, size_t size) noexcept {
+        if (position_ < windowStart_ || position_ >= windowStart_ + windowSize_) {
+            return 0;
+        }
+        const auto offset = static_cast<size_t>(position_ - windowStart_);
+        const size_t taken = std::min(size, static_cast<size_t>(windowSize_) - offset);
+        std::memcpy(out, window_.get() + offset, taken);
+        position_ += static_cast<off_t>(taken);
+        return taken;
+    }
+
+    // Reads the window anew at the current position and copies up to `size` bytes of it; the
+    // count copied, or -1. The position is left for the caller to move.
+    ssize_t FillWindowAndTake(char* out, size_t size) noexcept {
+        if (!window_) {
+            window_.reset(new (std::nothrow) char[kReadAheadSize]);
+            if (!window_) {
+                return ReadFully(io_, fd_, position_, out, size);
+            }
+        }
+        windowSize_ = 0;
+        const ssize_t got = ReadFully(io_, fd_, position_, window_.get(), kReadAheadSize);
+        if (got < 0) {
+            return -1;
+        }
+        windowStart_ = position_;
+        windowSize_ = got;
+        const size_t taken = std::min(size, static_cast<size_t>(got));
+        std::memcpy(out, window_.get(), taken);
+        return static_cast<ssize_t>(taken);
+    }
+
     CabIo& io_;
     int fd_;
     bool ownsFd_;
     off_t size_;
     off_t position_ = 0;
+    std::unique_ptr<char[]> window_;
+    off_t windowStart_ = 0;
+    off_t windowSize_ = 0;
 };
 
 HostFile* AsHostFile(mspack_file* file) {

@@ -1,8 +1,11 @@
 #include "platform/drives.h"
 
+#include <fcntl.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include <algorithm>
+#include <array>
 #include <cctype>
 #include <cstdlib>
 #include <mutex>
@@ -31,8 +34,10 @@ bool EqualsIgnoringAsciiCase(std::string_view a, std::string_view b) {
 
 struct DriveTable {
     fs::path dosdevices;
+    // The folder itself, held open: asking it for its time of change costs no path lookup,
+    // which matters with two lookups of a drive for every file written.
+    int handle = -1;
     timespec modified{};
-    bool present = false;
     std::vector<DriveMapping> drives;
 };
 
@@ -49,32 +54,52 @@ std::vector<DriveMapping> ReadDrives(const fs::path& dosdevices) {
     return drives;
 }
 
+bool SameTime(const timespec& a, const timespec& b) {
+    return a.tv_sec == b.tv_sec && a.tv_nsec == b.tv_nsec;
+}
+
+// Whether the open dosdevices folder still is the prefix's and unchanged since the table was
+// read. A folder removed since has no links left.
+bool StillCurrent(const DriveTable& table, const fs::path& dosdevices) {
+    struct stat info {};
+    return table.handle >= 0 && table.dosdevices == dosdevices &&
+           ::fstat(table.handle, &info) == 0 && info.st_nlink > 0 &&
+           SameTime(info.st_mtim, table.modified);
+}
+
+void ReadTable(DriveTable& table, const fs::path& dosdevices) {
+    if (table.handle >= 0) {
+        ::close(table.handle);
+    }
+    table.dosdevices = dosdevices;
+    table.handle = ::open(dosdevices.c_str(), O_PATH | O_DIRECTORY | O_CLOEXEC);
+    struct stat info {};
+    if (table.handle < 0 || ::fstat(table.handle, &info) != 0) {
+        table.drives = {DriveMapping{'Z', fs::path("/")}};
+        return;
+    }
+    table.modified = info.st_mtim;
+    table.drives = ReadDrives(dosdevices);
+}
+
 // The drive table changes only when the prefix's dosdevices folder does, so it is read again
 // only then: resolving 26 links for every file of a cabinet would cost more than the writing.
-std::vector<DriveMapping> CurrentDrives() {
+// Without a dosdevices folder, it is looked for again on every call.
+const std::vector<DriveMapping>& CurrentDrives(std::unique_lock<std::mutex>& lock) {
     static std::mutex mutex;
     static DriveTable table;
     const fs::path dosdevices = WinePrefix() / "dosdevices";
-    struct stat info {};
-    const bool present = ::stat(dosdevices.c_str(), &info) == 0 && S_ISDIR(info.st_mode);
-
-    std::lock_guard lock(mutex);
-    const bool unchanged = table.dosdevices == dosdevices && table.present == present &&
-                           (!present || (table.modified.tv_sec == info.st_mtim.tv_sec &&
-                                         table.modified.tv_nsec == info.st_mtim.tv_nsec));
-    if (!unchanged) {
-        table.dosdevices = dosdevices;
-        table.present = present;
-        table.modified = info.st_mtim;
-        table.drives = present ? ReadDrives(dosdevices)
-                               : std::vector<DriveMapping>{DriveMapping{'Z', fs::path("/")}};
+    lock = std::unique_lock(mutex);
+    if (!StillCurrent(table, dosdevices)) {
+        ReadTable(table, dosdevices);
     }
     return table.drives;
 }
 
 std::optional<fs::path> DriveRoot(char letter) {
     const char upper = static_cast<char>(std::toupper(static_cast<unsigned char>(letter)));
-    for (const auto& drive : CurrentDrives()) {
+    std::unique_lock<std::mutex> lock;
+    for (const auto& drive : CurrentDrives(lock)) {
         if (drive.Letter == upper) {
             return drive.Root;
         }
@@ -144,14 +169,56 @@ fs::path FindEntry(const fs::path& folder, const std::string& name) {
     return exact;
 }
 
+// Folders lately seen to exist, remembered while a FolderMemory lives. Files come out of a
+// cabinet folder after folder, so the same few folders are asked about again and again.
+class RecentFolders {
+  public:
+    bool Contains(const fs::path& folder) const {
+        return depth_ > 0 && std::find(folders_.begin(), folders_.end(), folder) != folders_.end();
+    }
+    void Add(const fs::path& folder) {
+        if (depth_ > 0 && !Contains(folder)) {
+            folders_[next_] = folder;
+            next_ = (next_ + 1) % folders_.size();
+        }
+    }
+    void Enter() { ++depth_; }
+    void Leave() {
+        if (--depth_ == 0) {
+            folders_ = {};
+        }
+    }
+
+  private:
+    std::array<fs::path, 8> folders_;
+    size_t next_ = 0;
+    int depth_ = 0;
+};
+
+RecentFolders& Recent() {
+    thread_local RecentFolders recent;
+    return recent;
+}
+
+bool IsExistingFolder(const fs::path& folder) {
+    if (Recent().Contains(folder)) {
+        return true;
+    }
+    std::error_code error;
+    if (!fs::is_directory(folder, error)) {
+        return false;
+    }
+    Recent().Add(folder);
+    return true;
+}
+
 fs::path JoinMatchingCase(const fs::path& root, const std::vector<std::string>& components) {
     fs::path exact = root;
     for (const auto& component : components) {
         exact /= component;
     }
-    std::error_code error;
     // Nearly always the path is spelled as it is on disk: one look settles it.
-    if (components.empty() || fs::is_directory(exact.parent_path(), error)) {
+    if (components.empty() || IsExistingFolder(exact.parent_path())) {
         return exact;
     }
     fs::path found = root;
@@ -172,7 +239,8 @@ fs::path WinePrefix() {
 }
 
 std::vector<DriveMapping> MappedDrives() {
-    return CurrentDrives();
+    std::unique_lock<std::mutex> lock;
+    return CurrentDrives(lock);
 }
 
 HostPath ToHostPath(std::string_view windowsPath) {
@@ -194,7 +262,26 @@ HostPath ToHostPath(std::string_view windowsPath) {
     return {JoinMatchingCase(*root, components), ERROR_SUCCESS};
 }
 
+FolderMemory::FolderMemory() {
+    Recent().Enter();
+}
+
+FolderMemory::~FolderMemory() {
+    Recent().Leave();
+}
+
+bool SeenFolderLately(const fs::path& folder) {
+    return Recent().Contains(folder);
+}
+
+void NoteFolderSeen(const fs::path& folder) {
+    Recent().Add(folder);
+}
+
 fs::path ExistingEntry(const fs::path& path) {
+    if (!path.has_filename()) {
+        return path;
+    }
     return FindEntry(path.parent_path(), path.filename().string());
 }
 
@@ -206,7 +293,7 @@ std::optional<std::string> ToWindowsPath(const fs::path& hostPath) {
     }
     const DriveMapping* best = nullptr;
     std::size_t bestLength = 0;
-    const auto drives = CurrentDrives();
+    const auto drives = MappedDrives();
     for (const auto& drive : drives) {
         const auto [rootEnd, pathAt] =
             std::mismatch(drive.Root.begin(), drive.Root.end(), path.begin(), path.end());

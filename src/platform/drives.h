@@ -37,6 +37,20 @@ struct HostPath {
 };
 HostPath ToHostPath(std::string_view windowsPath);
 
+// While one lives (on this thread), host folders seen to exist are remembered, which spares
+// looking again for each file of a folder; a cabinet walk keeps one. A folder removed meanwhile
+// is still taken to exist, and whatever is done in it next fails the way it would have. Without
+// one, nothing is remembered.
+class FolderMemory {
+  public:
+    FolderMemory();
+    ~FolderMemory();
+    FolderMemory(const FolderMemory&) = delete;
+    FolderMemory& operator=(const FolderMemory&) = delete;
+};
+bool SeenFolderLately(const std::filesystem::path& folder);
+void NoteFolderSeen(const std::filesystem::path& folder);
+
 // The existing file a host path names, as Windows finds it: when nothing is there under the
 // exact name, an entry of the same folder whose name differs only in case; else `path` itself.
 // ToHostPath leaves the last component as spelled, since most paths it makes are new files.

@@ -3,6 +3,7 @@
 #include <sys/stat.h>
 
 #include <cerrno>
+#include <filesystem>
 
 #include "platform/drives.h"
 
@@ -33,10 +34,20 @@ int MkDir(const std::string& folder) {
     if (host.Error != ERROR_SUCCESS) {
         return kPathNotFound;
     }
-    if (::mkdir(host.Path.c_str(), 0777) == 0) {
+    if (SeenFolderLately(host.Path)) {
+        return kPathFileAccessError;  // what creating an existing folder answers
+    }
+    // A folder whose name differs only in case is the same folder to Windows.
+    const std::filesystem::path existing = ExistingEntry(host.Path);
+    if (::mkdir(existing.c_str(), 0777) == 0) {
+        NoteFolderSeen(existing);
         return kFolderCreated;
     }
-    return OutcomeOfErrno(errno);
+    const int outcome = OutcomeOfErrno(errno);
+    if (errno == EEXIST && std::filesystem::is_directory(existing)) {
+        NoteFolderSeen(existing);
+    }
+    return outcome;
 }
 
 }  // namespace vantrel

@@ -2,6 +2,7 @@
 
 #include <mspack.h>
 
+#include <cstdint>
 #include <cstring>
 #include <ctime>
 #include <deque>
@@ -10,6 +11,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <utility>
 
 #include "platform/cab_service_errors.h"
 #include "platform/cab_service_io.h"
@@ -139,6 +141,7 @@ class CabinetWalk {
     DWORD JoinPart(mscabd_cabinet& previous, mscabd_cabinet* part);
     DWORD VisitFile(mscabd_file& file);
     FileOutcome WriteFile(mscabd_file& file, std::string_view target);
+    std::optional<time_t> ModificationTimeOf(const mscabd_file& file);
 
     PSP_FILE_CALLBACK_A handler_;
     PVOID context_;
@@ -151,6 +154,9 @@ class CabinetWalk {
     mscab_decompressor* decompressor_ = nullptr;
     mscabd_cabinet* cabinet_ = nullptr;
     std::exception_ptr thrown_;
+    // The files of a cabinet mostly share a few stamps, and each local-time conversion reads
+    // the time zone anew.
+    std::optional<std::pair<std::uint32_t, std::optional<time_t>>> lastStamp_;
 };
 
 DWORD CabinetWalk::Run(std::string_view ansiCabinetPath) {
@@ -370,7 +376,17 @@ FileOutcome CabinetWalk::WriteFile(mscabd_file& file, std::string_view target) {
         const DWORD error = CabinetErrorFromMspack(result, io_.Failure());
         return {error != ERROR_SUCCESS ? error : ERROR_INVALID_DATA, true};
     }
-    return {output_.Commit(LocalTimeOf(DosDateOf(file), DosTimeOf(file)))};
+    return {output_.Commit(ModificationTimeOf(file))};
+}
+
+std::optional<time_t> CabinetWalk::ModificationTimeOf(const mscabd_file& file) {
+    const WORD date = DosDateOf(file);
+    const WORD time = DosTimeOf(file);
+    const std::uint32_t stamp = static_cast<std::uint32_t>(date) << 16 | time;
+    if (!lastStamp_ || lastStamp_->first != stamp) {
+        lastStamp_.emplace(stamp, LocalTimeOf(date, time));
+    }
+    return lastStamp_->second;
 }
 
 }  // namespace
@@ -384,6 +400,7 @@ BOOL SetupIterateCabinetA(const char* CabinetFile, DWORD /*Reserved*/,
     DWORD error = ERROR_SUCCESS;
     std::exception_ptr thrown;
     {
+        const FolderMemory folders;
         CabinetWalk walk(MsgHandler, Context);
         try {
             error = walk.Run(CabinetFile);

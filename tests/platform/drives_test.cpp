@@ -139,5 +139,23 @@ TEST_F(MkDirTest, AnswersWithTheOutcomeNumbers) {
     EXPECT_FALSE(fs::exists(driveC / "missing"));
 }
 
+// A cabinet walk remembers the folders it saw; the next walk, or a call outside any walk, must
+// not take a folder removed in between for still there.
+TEST_F(MkDirTest, FoldersRemovedAfterAWalkAreCreatedAgain) {
+    {
+        const FolderMemory walk;
+        EXPECT_EQ(MkDir("C:\\V"), kFolderCreated);
+        EXPECT_EQ(MkDir("C:\\V"), kPathFileAccessError);
+        EXPECT_EQ(ToHostPath("C:\\V\\x").Path, driveC / "V" / "x");
+    }
+    fs::remove(driveC / "V");
+    EXPECT_EQ(MkDir("C:\\V"), kFolderCreated);
+    fs::remove(driveC / "V");
+    fs::create_directory(driveC / "v");
+    const FolderMemory nextWalk;
+    EXPECT_EQ(ToHostPath("C:\\V\\x").Path, driveC / "v" / "x");
+    EXPECT_EQ(MkDir("C:\\V"), kPathFileAccessError);
+}
+
 }  // namespace
 }  // namespace vantrel
