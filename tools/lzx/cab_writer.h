@@ -1,0 +1,25 @@
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "lzx/lzx_encoder.h"
+
+namespace vantrel::lzx {
+
+struct CabMember {
+    std::string Name;  // "\" between folders
+    std::uint32_t Size = 0;
+    std::uint16_t DosDate = 0;
+    std::uint16_t DosTime = 0;
+    std::uint16_t Attribs = 0x20;  // archive; 0x80 marks a UTF-8 name
+};
+
+// A cabinet of one folder: `members` in order, their data the concatenation that `frames` hold,
+// one data block per frame, each with its checksum.
+std::vector<std::uint8_t> BuildCabinet(const std::vector<CabMember>& members,
+                                       const std::vector<Frame>& frames,
+                                       std::uint16_t compressionType);
+
+}  // namespace vantrel::lzx
