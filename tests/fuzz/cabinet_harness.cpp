@@ -7,6 +7,7 @@
 
 #include "cabinet/cab_file.h"
 #include "platform/message_box.h"
+#include "shared/ansi.h"
 #include "shared/raised_error.h"
 #include "support/temp_dir.h"
 
@@ -31,7 +32,7 @@ bool IsTemporaryName(const std::string& name) {
     return name.find(".vantrel-") != std::string::npos;
 }
 
-// How a file under the output folder is named inside the cabinet.
+// How a file under the output folder is named inside the cabinet, in the host's encoding.
 std::string WindowsRelative(const fs::path& path, const fs::path& folder) {
     std::string name = path.lexically_relative(folder).string();
     std::replace(name.begin(), name.end(), '/', '\\');
@@ -71,7 +72,7 @@ CabinetRunOutcome CabinetHarness::Run(std::string_view cabinetBytes) {
     cab->FileFound = [&](const std::string& FileName, const DateTime&, std::int32_t,
                          const std::string& Path) {
         ++outcome.ListedFiles;
-        listedNames.insert(Path + FileName);
+        listedNames.insert(FromAnsi(Path + FileName));
     };
     outcome.Listed = cab->GetInfo("");
     if (!outcome.Listed && messages.Texts().empty()) {
@@ -105,12 +106,12 @@ void CabinetHarness::CheckScratch(CabinetRunOutcome& outcome,
     for (auto it = fs::recursive_directory_iterator(prefix_->Path(), error);
          !error && it != fs::recursive_directory_iterator(); it.increment(error)) {
         const fs::path& path = it->path();
+        if (it->is_symlink() || it->is_directory()) {
+            continue;
+        }
         if (IsTemporaryName(path.filename().string()) &&
             !listedNames.contains(WindowsRelative(path, output))) {
             outcome.Violations.push_back("temporary file left: " + path.string());
-        }
-        if (it->is_symlink() || it->is_directory()) {
-            continue;
         }
         if (IsInside(path, output)) {
             ++outcome.WrittenFiles;
