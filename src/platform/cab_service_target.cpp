@@ -15,9 +15,10 @@ namespace {
 
 // libmspack hands output over in frames of at most 32 KiB; gathering them saves system calls.
 constexpr size_t kBufferSize = 256 * 1024;
-// Reserving the space up front pays off only when the file takes more than one buffer; it also
-// reports a full disk before any work is spent on decompressing.
+// Reserving the space up front pays off only when the file takes more than one buffer.
 constexpr std::uint64_t kPreallocateFrom = kBufferSize;
+// What Windows calls a read-only file: nobody may write it.
+constexpr mode_t kAnyWrite = S_IWUSR | S_IWGRP | S_IWOTH;
 
 constexpr size_t kMaxNameBytes = 255;
 constexpr std::string_view kTemporaryMark = ".vantrel-";
@@ -69,10 +70,7 @@ DWORD TargetFile::Create(const std::filesystem::path& target, std::uint64_t size
     if (const DWORD error = CreateTemporary(); error != ERROR_SUCCESS) {
         return error;
     }
-    if (const DWORD error = Preallocate(size); error != ERROR_SUCCESS) {
-        Discard();
-        return error;
-    }
+    Preallocate(size);
     if (!buffer_) {
         buffer_ = std::make_unique<char[]>(kBufferSize);
     }
@@ -80,13 +78,14 @@ DWORD TargetFile::Create(const std::filesystem::path& target, std::uint64_t size
 }
 
 // A folder at the target is never replaced, nor a file we could not open for writing: Windows
-// refuses both, and a rename would quietly get around the second.
+// refuses both, and a rename would quietly get around the second. A read-only file is refused
+// whoever asks, as Windows does even for administrators; root's access check would let it pass.
 DWORD TargetFile::CheckTarget() {
     struct stat status {};
     if (::stat(target_.c_str(), &status) != 0) {
         return errno == ENOENT ? ERROR_SUCCESS : WriteErrorFromErrno(errno);
     }
-    if (S_ISDIR(status.st_mode)) {
+    if (S_ISDIR(status.st_mode) || (S_ISREG(status.st_mode) && (status.st_mode & kAnyWrite) == 0)) {
         return ERROR_ACCESS_DENIED;
     }
     if (::faccessat(AT_FDCWD, target_.c_str(), W_OK, AT_EACCESS) != 0) {
@@ -122,15 +121,14 @@ DWORD TargetFile::CreateTemporary() {
     return ERROR_WRITE_FAULT;
 }
 
-DWORD TargetFile::Preallocate(std::uint64_t size) {
-    if (size < kPreallocateFrom) {
-        return ERROR_SUCCESS;
+// The size is the one the cabinet claims, and a broken or hostile cabinet may claim gigabytes its
+// data never delivers. So a reservation that fails is no verdict: the file is written the
+// ordinary way, the writes tell a full disk, and a claim the data does not keep is reported as
+// the broken data it is. (File systems without the call take this way too.)
+void TargetFile::Preallocate(std::uint64_t size) {
+    if (size >= kPreallocateFrom) {
+        ::fallocate(fd_, FALLOC_FL_KEEP_SIZE, 0, static_cast<off_t>(size));
     }
-    if (::fallocate(fd_, FALLOC_FL_KEEP_SIZE, 0, static_cast<off_t>(size)) == 0) {
-        return ERROR_SUCCESS;
-    }
-    // File systems without the call simply get the file written the ordinary way.
-    return errno == ENOSPC || errno == EDQUOT ? ERROR_DISK_FULL : ERROR_SUCCESS;
 }
 
 DWORD TargetFile::Commit(std::optional<time_t> modified) {

@@ -51,7 +51,7 @@ class TargetFile final : public HostFile {
   private:
     DWORD CheckTarget();
     DWORD CreateTemporary();
-    DWORD Preallocate(std::uint64_t size);
+    void Preallocate(std::uint64_t size);
     bool Flush() noexcept;
     bool WriteAll(const char* data, size_t size) noexcept;
 

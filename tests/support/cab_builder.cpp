@@ -1,5 +1,6 @@
 #include "support/cab_builder.h"
 
+#include <algorithm>
 #include <cstdlib>
 #include <stdexcept>
 
@@ -11,8 +12,9 @@ namespace {
 constexpr std::size_t kHeaderSize = 36;
 constexpr std::size_t kFolderSize = 8;
 constexpr std::size_t kFileFixedSize = 16;
-constexpr std::size_t kDataHeaderSize = 8;
 constexpr std::size_t kMaxBlock = 32768;
+constexpr std::uint16_t kHasPrevious = 0x0001;
+constexpr std::uint16_t kHasNext = 0x0002;
 
 void Put16(std::string& out, std::uint32_t value) {
     out += static_cast<char>(value & 0xFF);
@@ -24,6 +26,16 @@ void Put32(std::string& out, std::uint32_t value) {
     Put16(out, value >> 16);
 }
 
+std::uint32_t Get32(const std::string& bytes, std::size_t at) {
+    const auto* p = reinterpret_cast<const unsigned char*>(bytes.data() + at);
+    return p[0] | p[1] << 8 | p[2] << 16 | static_cast<std::uint32_t>(p[3]) << 24;
+}
+
+std::uint16_t Get16(const std::string& bytes, std::size_t at) {
+    const auto* p = reinterpret_cast<const unsigned char*>(bytes.data() + at);
+    return static_cast<std::uint16_t>(p[0] | p[1] << 8);
+}
+
 std::string QuoteForShell(const std::string& text) {
     std::string quoted = "'";
     for (char c : text) {
@@ -32,14 +44,35 @@ std::string QuoteForShell(const std::string& text) {
     return quoted + "'";
 }
 
+std::string DataBlocks(const std::string& data, bool checksums) {
+    std::string blocks;
+    for (std::size_t start = 0; start < data.size(); start += kMaxBlock) {
+        const std::size_t length = std::min(kMaxBlock, data.size() - start);
+        std::string sizes;
+        Put16(sizes, static_cast<std::uint32_t>(length));
+        Put16(sizes, static_cast<std::uint32_t>(length));
+        std::uint32_t checksum = 0;
+        if (checksums) {
+            const auto* bytes = reinterpret_cast<const unsigned char*>(data.data() + start);
+            checksum = CabChecksum(reinterpret_cast<const unsigned char*>(sizes.data()), 4,
+                                   CabChecksum(bytes, length, 0));
+        }
+        Put32(blocks, checksum);
+        blocks += sizes;
+        blocks.append(data, start, length);
+    }
+    return blocks;
+}
+
 }  // namespace
 
-std::string BuildStoredCab(const std::vector<CabEntry>& entries) {
+std::string BuildStoredCab(const std::vector<CabEntry>& entries, const CabLayout& layout) {
     std::string data;
     for (const auto& entry : entries) {
         data += entry.Data;
     }
-    const std::size_t blocks = (data.size() + kMaxBlock - 1) / kMaxBlock;
+    const std::string blocks = DataBlocks(data, layout.Checksums);
+    const std::size_t blockCount = (data.size() + kMaxBlock - 1) / kMaxBlock;
     const std::size_t folders = entries.empty() ? 0 : 1;
 
     std::size_t fileTableSize = 0;
@@ -48,13 +81,13 @@ std::string BuildStoredCab(const std::vector<CabEntry>& entries) {
     }
     const std::size_t filesOffset = kHeaderSize + folders * kFolderSize;
     const std::size_t dataOffset = filesOffset + fileTableSize;
-    const std::size_t total = dataOffset + blocks * kDataHeaderSize + data.size();
+    const std::size_t total = dataOffset + blocks.size();
 
     std::string cab = "MSCF";
     Put32(cab, 0);
-    Put32(cab, static_cast<std::uint32_t>(total));
+    Put32(cab, layout.CabinetSize.value_or(static_cast<std::uint32_t>(total)));
     Put32(cab, 0);
-    Put32(cab, static_cast<std::uint32_t>(filesOffset));
+    Put32(cab, layout.FilesOffset.value_or(static_cast<std::uint32_t>(filesOffset)));
     Put32(cab, 0);
     cab += '\x03';  // format version 1.3
     cab += '\x01';
@@ -65,15 +98,15 @@ std::string BuildStoredCab(const std::vector<CabEntry>& entries) {
     Put16(cab, 0);
 
     if (folders != 0) {
-        Put32(cab, static_cast<std::uint32_t>(dataOffset));
-        Put16(cab, static_cast<std::uint32_t>(blocks));
-        Put16(cab, 0);  // stored
+        Put32(cab, layout.DataOffset.value_or(static_cast<std::uint32_t>(dataOffset)));
+        Put16(cab, layout.DataBlocks.value_or(static_cast<std::uint16_t>(blockCount)));
+        Put16(cab, layout.CompressionType);
     }
     std::uint32_t offsetInFolder = 0;
     for (const auto& entry : entries) {
-        Put32(cab, static_cast<std::uint32_t>(entry.Data.size()));
-        Put32(cab, offsetInFolder);
-        Put16(cab, 0);
+        Put32(cab, entry.DeclaredSize.value_or(static_cast<std::uint32_t>(entry.Data.size())));
+        Put32(cab, entry.OffsetInFolder.value_or(offsetInFolder));
+        Put16(cab, entry.FolderIndex.value_or(0));
         Put16(cab, entry.DosDate);
         Put16(cab, entry.DosTime);
         Put16(cab, entry.Attribs);
@@ -81,14 +114,46 @@ std::string BuildStoredCab(const std::vector<CabEntry>& entries) {
         cab += '\0';
         offsetInFolder += static_cast<std::uint32_t>(entry.Data.size());
     }
-    for (std::size_t start = 0; start < data.size(); start += kMaxBlock) {
-        const std::size_t length = std::min(kMaxBlock, data.size() - start);
-        Put32(cab, 0);  // no checksum
-        Put16(cab, static_cast<std::uint32_t>(length));
-        Put16(cab, static_cast<std::uint32_t>(length));
-        cab.append(data, start, length);
+    return cab + blocks;
+}
+
+CabRegions RegionsOf(const std::string& cabinet) {
+    CabRegions regions;
+    regions.End = cabinet.size();
+    const std::uint16_t flags = Get16(cabinet, 30);
+    std::size_t at = kHeaderSize;  // the names of a set's neighbours come first
+    for (int names = ((flags & kHasPrevious) ? 2 : 0) + ((flags & kHasNext) ? 2 : 0); names > 0;
+         --names) {
+        at = cabinet.find('\0', at) + 1;
     }
-    return cab;
+    regions.FolderTable = at;
+    regions.FileTable = Get32(cabinet, 16);
+    regions.Data = Get16(cabinet, 26) == 0 ? regions.End : Get32(cabinet, at);
+    return regions;
+}
+
+void PatchLe16(std::string& cabinet, std::size_t at, std::uint16_t value) {
+    cabinet[at] = static_cast<char>(value & 0xFF);
+    cabinet[at + 1] = static_cast<char>(value >> 8);
+}
+
+void PatchLe32(std::string& cabinet, std::size_t at, std::uint32_t value) {
+    PatchLe16(cabinet, at, static_cast<std::uint16_t>(value & 0xFFFF));
+    PatchLe16(cabinet, at + 2, static_cast<std::uint16_t>(value >> 16));
+}
+
+std::uint32_t CabChecksum(const unsigned char* data, std::size_t size, std::uint32_t seed) {
+    std::uint32_t sum = seed;
+    std::size_t i = 0;
+    for (; i + 4 <= size; i += 4) {
+        sum ^= data[i] | data[i + 1] << 8 | data[i + 2] << 16 |
+               static_cast<std::uint32_t>(data[i + 3]) << 24;
+    }
+    std::uint32_t tail = 0;
+    for (; i < size; ++i) {
+        tail = tail << 8 | data[i];
+    }
+    return sum ^ tail;
 }
 
 void MakeCabWithGcab(const std::filesystem::path& cabinet, const std::filesystem::path& sourceDir,

@@ -2,6 +2,7 @@
 
 #include <cstdint>
 #include <filesystem>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -15,11 +16,43 @@ struct CabEntry {
     std::uint16_t DosDate = (29 << 9) | (1 << 5) | 1;  // 2009-01-01
     std::uint16_t DosTime = 12 << 11;                  // 12:00:00
     std::uint16_t Attribs = 0x20;                      // archive; 0x80 flags a UTF-8 name
+    // What the file table claims instead of the truth, for cabinets that lie.
+    std::optional<std::uint16_t> FolderIndex = std::nullopt;     // iFolder (0xFFFD..0xFFFF: sets)
+    std::optional<std::uint32_t> DeclaredSize = std::nullopt;    // cbFile
+    std::optional<std::uint32_t> OffsetInFolder = std::nullopt;  // uoffFolderStart
 };
 
-// An uncompressed cabinet with one folder holding `entries` in order. No entries gives a
-// cabinet with no folder and no file, which no Debian tool will write.
-std::string BuildStoredCab(const std::vector<CabEntry>& entries);
+// The header and folder fields of a stored cabinet. Left unset, each holds the truth.
+struct CabLayout {
+    std::optional<std::uint32_t> CabinetSize = std::nullopt;  // cbCabinet
+    std::optional<std::uint32_t> FilesOffset = std::nullopt;  // coffFiles
+    std::optional<std::uint32_t> DataOffset = std::nullopt;   // the folder's coffCabStart
+    std::optional<std::uint16_t> DataBlocks = std::nullopt;   // the folder's cCFData
+    std::uint16_t CompressionType = 0;  // typeCompress; the data stays stored regardless
+    bool Checksums = false;             // real data block checksums instead of 0
+};
+
+// An uncompressed cabinet with one folder holding `entries` in order, in data blocks of 32 KiB.
+// No entries gives a cabinet with no folder and no file, which no Debian tool will write.
+std::string BuildStoredCab(const std::vector<CabEntry>& entries, const CabLayout& layout = {});
+
+// Where the parts of a cabinet without reserved areas begin, read from its own header and
+// folder table (the first folder's data).
+struct CabRegions {
+    std::size_t FolderTable = 0;
+    std::size_t FileTable = 0;
+    std::size_t Data = 0;
+    std::size_t End = 0;
+};
+CabRegions RegionsOf(const std::string& cabinet);
+
+// Overwrites the little-endian field at `at` of a finished cabinet.
+void PatchLe16(std::string& cabinet, std::size_t at, std::uint16_t value);
+void PatchLe32(std::string& cabinet, std::size_t at, std::uint32_t value);
+
+// Microsoft's data block checksum of `size` bytes: little-endian 32-bit words XORed, the tail
+// bytes as one word most significant first.
+std::uint32_t CabChecksum(const unsigned char* data, std::size_t size, std::uint32_t seed);
 
 // Runs gcab to pack every file under `sourceDir` (relative names, "\" inside the cabinet) into
 // `cabinet`, MSZIP-compressed when `compress` is set.

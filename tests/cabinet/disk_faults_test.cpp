@@ -1,0 +1,280 @@
+// Faults of the real file system while Extract writes: a disk that fills up, folders and files
+// that may not be written, a folder where a file should go. Each ends with the Windows code and
+// text, no truncated file at any target, what was at a target before intact, and no temporary
+// file left.
+
+#include <grp.h>
+#include <sys/mount.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstring>
+
+#include "cabinet/extract_outcome.h"
+
+namespace vantrel::test {
+namespace {
+
+namespace fs = std::filesystem;
+
+std::string Pattern(std::size_t size, char seed) {
+    std::string bytes(size, '\0');
+    for (std::size_t i = 0; i < size; ++i) {
+        bytes[i] = static_cast<char>(seed + i % 251);
+    }
+    return bytes;
+}
+
+// ---------------------------------------------------------------------------------------------
+// A disk of 512 KiB: a tmpfs mounted over C:\out, reached as drive D:.
+
+class FullDiskTest : public OutcomeTest {
+  protected:
+    void SetUp() override {
+        fs::create_directories(Host("out"));
+        if (::mount("tmpfs", Host("out").c_str(), "tmpfs", MS_NOSUID | MS_NODEV, "size=512k") !=
+            0) {
+            GTEST_SKIP() << "cannot mount a size-limited tmpfs here (" << std::strerror(errno)
+                         << "); the full-disk cases need one, and root to make it";
+        }
+        mounted_ = true;
+        prefix_.MapDrive('d', Host("out"));
+    }
+
+    void TearDown() override {
+        if (mounted_) {
+            ::umount2(Host("out").c_str(), MNT_DETACH);
+        }
+    }
+
+    ExtractOutcome ExtractToDisk(const std::vector<CabEntry>& entries, const FileSet& previous) {
+        return ExtractCabinet(PutCabinet("disk.cab", BuildStoredCab(entries)), previous, "D:\\");
+    }
+
+    bool mounted_ = false;
+};
+
+struct FullDiskCase {
+    const char* Label;
+    std::size_t FirstSize;
+    std::size_t SecondSize;
+};
+
+void PrintTo(const FullDiskCase& value, std::ostream* out) {
+    *out << value.Label;
+}
+
+class FullDiskWriteTest : public FullDiskTest,
+                          public ::testing::WithParamInterface<FullDiskCase> {};
+
+// The first file fits, the second does not: Extract raises 112, the first file is whole, the
+// second target still holds what it held, and the disk is as full as before the second file.
+TEST_P(FullDiskWriteTest, RaisesNotEnoughSpaceAndKeepsThePreviousFile) {
+    const std::string first = Pattern(GetParam().FirstSize, 'a');
+    const std::string second = Pattern(GetParam().SecondSize, 'b');
+    const FileSet previous = {{"sub/second.bin", "previous second"}};
+
+    const auto extracted = ExtractToDisk(
+        {{.Name = "first.bin", .Data = first}, {.Name = "sub\\second.bin", .Data = second}},
+        previous);
+
+    EXPECT_EQ(extracted.Error, kDiskFull);
+    EXPECT_EQ(extracted.Output,
+              (FileSet{{"first.bin", first}, {"sub/second.bin", "previous second"}}));
+    EXPECT_EQ(extracted.AfterExtract, Names{"D:\\first.bin"});
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Sizes, FullDiskWriteTest,
+    ::testing::Values(
+        // Larger than the whole disk: its space cannot even be reserved.
+        FullDiskCase{"SecondLargerThanTheDisk", 100'000, 600'000},
+        // Small enough to be written without reserving: the disk fills up midway.
+        FullDiskCase{"DiskFillsUpMidFile", 300'000, 250'000}),
+    [](const auto& info) { return std::string(info.param.Label); });
+
+// A size the cabinet merely claims is no reason to report a full disk: the file's data ends
+// long before and that is what is reported.
+TEST_F(FullDiskTest, LyingSizeIsInvalidDataNotAFullDisk) {
+    for (std::uint32_t claimed : {0x7FFFFFF0u, 600'000u}) {
+        SCOPED_TRACE(claimed);
+        std::vector<CabEntry> entries = {{.Name = "first.bin", .Data = "first"},
+                                         {.Name = "second.bin", .Data = "data"}};
+        entries[1].DeclaredSize = claimed;
+        // Enough blocks for the claim to be possible as far as the folder table goes.
+        const auto extracted =
+            ExtractCabinet(PutCabinet("lying.cab", BuildStoredCab(entries, {.DataBlocks = 20})),
+                           {{"second.bin", "previous second"}}, "D:\\");
+        EXPECT_EQ(extracted.Error, kInvalidData);
+        EXPECT_EQ(extracted.Output,
+                  (FileSet{{"first.bin", "first"}, {"second.bin", "previous second"}}));
+    }
+}
+
+// A read-only medium: the mount itself refuses writing, whoever we are.
+TEST_F(FullDiskTest, ReadOnlyMediumRaisesWriteProtected) {
+    WriteFile(Host("out/a.txt"), "previous");
+    ASSERT_EQ(::mount(nullptr, Host("out").c_str(), nullptr, MS_REMOUNT | MS_RDONLY, nullptr), 0)
+        << std::strerror(errno);
+    auto cab = CabFor(PutCabinet("ro.cab", BuildStoredCab({{.Name = "a.txt", .Data = "new"}})));
+    const auto error = RaisedBy([&] { cab->Extract("", "D:\\", ""); });
+    EXPECT_EQ(TextOf(error), "19 CabFile: The media is write protected.");
+    EXPECT_EQ(ReadFile(Host("out/a.txt")), "previous");
+    EXPECT_EQ(ListFiles(Host("out")), Names{"a.txt"});
+}
+
+// ---------------------------------------------------------------------------------------------
+// Targets in the way, on an ordinary disk.
+
+struct InTheWayCase {
+    const char* Label;
+    std::function<void(const fs::path& out)> Prepare;  // lays out C:\out before the extraction
+    ErrorText Error;
+    FileSet Output;
+    std::vector<std::string> Folders;  // folders under C:\out afterwards, besides "sub"
+};
+
+void PrintTo(const InTheWayCase& value, std::ostream* out) {
+    *out << value.Label;
+}
+
+class InTheWayTest : public OutcomeTest, public ::testing::WithParamInterface<InTheWayCase> {};
+
+TEST_P(InTheWayTest, RaisesAndLeavesWhatWasThere) {
+    fs::create_directories(Host("out/sub"));
+    GetParam().Prepare(Host("out"));
+    const auto cabinet =
+        PutCabinet("x.cab", BuildStoredCab({{.Name = "a.txt", .Data = "alpha"},
+                                            {.Name = "sub\\b.txt", .Data = "bravo"}}));
+    const auto extracted = ExtractCabinet(cabinet);
+    EXPECT_EQ(extracted.Error, GetParam().Error);
+    EXPECT_EQ(extracted.Output, GetParam().Output);
+    for (const auto& folder : GetParam().Folders) {
+        EXPECT_TRUE(fs::is_directory(Host("out") / folder)) << folder;
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Targets, InTheWayTest,
+    ::testing::Values(InTheWayCase{"TargetIsAFolder",
+                                   [](const fs::path& out) {
+                                       fs::create_directories(out / "sub/b.txt");
+                                       WriteFile(out / "sub/b.txt/inside", "kept");
+                                   },
+                                   kAccessDenied,
+                                   {{"a.txt", "alpha"}, {"sub/b.txt/inside", "kept"}},
+                                   {"sub/b.txt"}},
+                      // Windows refuses to replace a read-only file, administrators included.
+                      InTheWayCase{"TargetIsReadOnly",
+                                   [](const fs::path& out) {
+                                       WriteFile(out / "sub/b.txt", "read-only");
+                                       fs::permissions(out / "sub/b.txt", fs::perms(0444));
+                                   },
+                                   kAccessDenied,
+                                   {{"a.txt", "alpha"}, {"sub/b.txt", "read-only"}},
+                                   {}},
+                      // The target's folder "exists" as a file: the write finds no folder there.
+                      InTheWayCase{"FolderIsAFile",
+                                   [](const fs::path& out) {
+                                       fs::remove(out / "sub");
+                                       WriteFile(out / "sub", "a file named like the folder");
+                                   },
+                                   kPathNotFound,
+                                   {{"a.txt", "alpha"}, {"sub", "a file named like the folder"}},
+                                   {}}),
+    [](const auto& info) { return std::string(info.param.Label); });
+
+// ---------------------------------------------------------------------------------------------
+// Permissions as an ordinary user meets them: the extraction runs in a child process as
+// "nobody" (root passes every permission check), the checks in the test itself.
+
+constexpr uid_t kNobody = 65534;
+
+class UnprivilegedTest : public OutcomeTest {
+  protected:
+    void SetUp() override {
+        fs::permissions(prefix_.Path(), fs::perms(0755));
+        fs::create_directories(Host("out"));
+        fs::permissions(Host("out"), fs::perms(0777));
+    }
+
+    ErrorText RunExtract(CabFile& cab, const std::string& outputPath) override {
+        int fds[2];
+        if (::pipe(fds) != 0) {
+            return "no pipe";
+        }
+        const pid_t child = ::fork();
+        if (child == 0) {
+            ::close(fds[0]);
+            ErrorText result = "cannot become nobody";
+            if (::geteuid() != 0 || (::setgroups(0, nullptr) == 0 && ::setgid(kNobody) == 0 &&
+                                     ::setuid(kNobody) == 0)) {
+                try {
+                    cab.Extract("", outputPath, "");
+                    result = kFinished;
+                } catch (const RaisedError& error) {
+                    result = TextOf(error);
+                }
+            }
+            (void)!::write(fds[1], result.data(), result.size());
+            ::_exit(0);  // never back into the test program: its folders belong to the parent
+        }
+        ::close(fds[1]);
+        ErrorText result;
+        char buffer[256];
+        for (ssize_t got; (got = ::read(fds[0], buffer, sizeof buffer)) > 0;) {
+            result.append(buffer, static_cast<std::size_t>(got));
+        }
+        ::close(fds[0]);
+        int status = 0;
+        ::waitpid(child, &status, 0);
+        return WIFEXITED(status) ? result : "child died";
+    }
+};
+
+// The folder of the second file may not be written; the first file is written, the second keeps
+// the file that was there.
+TEST_F(UnprivilegedTest, ReadOnlyFolderRaisesAccessDenied) {
+    fs::create_directories(Host("out/sub"));
+    WriteFile(Host("out/sub/b.txt"), "previous b");
+    fs::permissions(Host("out/sub/b.txt"), fs::perms(0666));
+    fs::permissions(Host("out/sub"), fs::perms(0555));
+    const auto cabinet =
+        PutCabinet("x.cab", BuildStoredCab({{.Name = "a.txt", .Data = "alpha"},
+                                            {.Name = "sub\\b.txt", .Data = "bravo"}}));
+    const auto extracted = ExtractCabinet(cabinet);
+    EXPECT_EQ(extracted.Error, kAccessDenied);
+    EXPECT_EQ(extracted.Output, (FileSet{{"a.txt", "alpha"}, {"sub/b.txt", "previous b"}}));
+}
+
+// A folder we may not write in counts as existing when a subfolder is to be made in it (folder
+// creation answers 75 for both); the file's write then finds no folder.
+TEST_F(UnprivilegedTest, SubfolderOfAReadOnlyFolderIsNotFound) {
+    fs::create_directories(Host("out/locked"));
+    fs::permissions(Host("out/locked"), fs::perms(0555));
+    const auto cabinet =
+        PutCabinet("x.cab", BuildStoredCab({{.Name = "a.txt", .Data = "alpha"},
+                                            {.Name = "locked\\sub\\b.txt", .Data = "bravo"}}));
+    const auto extracted = ExtractCabinet(cabinet);
+    EXPECT_EQ(extracted.Error, kPathNotFound);
+    EXPECT_EQ(extracted.Output, (FileSet{{"a.txt", "alpha"}}));
+    EXPECT_FALSE(fs::exists(Host("out/locked/sub")));
+}
+
+// A file of another user that we may not write is not replaced, though its folder is ours.
+TEST_F(UnprivilegedTest, FileOfAnotherUserIsNotReplaced) {
+    if (::geteuid() != 0) {
+        GTEST_SKIP() << "needs root to lay down a file of another user";
+    }
+    WriteFile(Host("out/a.txt"), "root's");
+    fs::permissions(Host("out/a.txt"), fs::perms(0644));
+    const auto extracted =
+        ExtractCabinet(PutCabinet("x.cab", BuildStoredCab({{.Name = "a.txt", .Data = "new"}})));
+    EXPECT_EQ(extracted.Error, kAccessDenied);
+    EXPECT_EQ(extracted.Output, (FileSet{{"a.txt", "root's"}}));
+}
+
+}  // namespace
+}  // namespace vantrel::test
