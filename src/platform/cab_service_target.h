@@ -1,8 +1,11 @@
 #pragma once
 
 // The file the cabinet service writes for one target. Nobody ever sees it half-written: the
-// bytes go to a hidden temporary file in the target's folder, which replaces the target in one
-// rename only once it is complete. Until then a file already at the target stays as it was.
+// bytes go to a file without a name in the target's folder (O_TMPFILE), which is linked in
+// under the target's name only once it is complete; where a file is already there, or the file
+// system has no nameless files, to a hidden temporary file renamed over the target in one step.
+// Until then a file already at the target stays as it was, and after a crash nothing is left
+// but, at worst, a hidden temporary file.
 
 #include <sys/types.h>
 
@@ -24,18 +27,19 @@ class TargetFile final : public HostFile {
     TargetFile(const TargetFile&) = delete;
     TargetFile& operator=(const TargetFile&) = delete;
 
-    // Starts a file of `size` bytes for `target`. 0, or the Windows code of why it cannot be
-    // written (the target is a folder or may not be replaced, its folder is missing, ...).
-    DWORD Create(const std::filesystem::path& target, std::uint64_t size);
+    // Starts a file for `target`. 0, or the Windows code of why it cannot be written (its folder
+    // is missing or may not be written, ...); a target that may not be replaced is found when
+    // the file is complete.
+    DWORD Create(const std::filesystem::path& target);
 
     // The name libmspack is given to open for writing.
-    const std::string& TemporaryPath() const { return temporaryPath_; }
+    const std::string& OpenName() const { return target_.native(); }
 
     // Bytes libmspack handed over for the file so far.
     std::uint64_t BytesReceived() const { return received_; }
 
-    // Writes out what is buffered, stamps the modification time and renames the file over the
-    // target. 0, or the Windows code of the failure; the temporary file is gone either way.
+    // Writes out what is buffered, stamps the modification time and gives the file the target's
+    // name. 0, or the Windows code of the failure; the temporary file is gone either way.
     DWORD Commit(std::optional<time_t> modified);
 
     // Gives the file up: the temporary file is removed, the target untouched.
@@ -49,15 +53,20 @@ class TargetFile final : public HostFile {
     void Close() noexcept override {}
 
   private:
+    std::filesystem::path Folder() const;
     DWORD CheckTarget();
+    DWORD OpenNameless();
     DWORD CreateTemporary();
-    void Preallocate(std::uint64_t size);
+    DWORD LinkNameless();
+    DWORD ReplaceTarget(const std::string& nameless);
+    DWORD CloseFile();
     bool Flush() noexcept;
-    bool WriteAll(const char* data, size_t size) noexcept;
+    int WriteAll(const char* data, size_t size) noexcept;
 
     std::filesystem::path target_;
-    std::string temporaryPath_;
+    std::string temporaryPath_;  // the hidden temporary file's, when there is one
     int fd_ = -1;
+    bool nameless_ = false;
     std::optional<mode_t> keptMode_;
     int writeErrno_ = 0;
     std::uint64_t received_ = 0;

@@ -363,13 +363,13 @@ FileOutcome CabinetWalk::WriteFile(mscabd_file& file, std::string_view target) {
     if (host.Error != ERROR_SUCCESS) {
         return {host.Error};
     }
-    if (const DWORD error = output_.Create(host.Path, file.length); error != ERROR_SUCCESS) {
+    if (const DWORD error = output_.Create(host.Path); error != ERROR_SUCCESS) {
         return {error};
     }
     io_.ResetFailure();
-    io_.ExpectOutput(output_.TemporaryPath(), &output_);
+    io_.ExpectOutput(output_.OpenName(), &output_);
     const int result =
-        decompressor_->extract(decompressor_, &file, output_.TemporaryPath().c_str());
+        decompressor_->extract(decompressor_, &file, output_.OpenName().c_str());
     io_.ExpectOutput({}, nullptr);
     if (result != MSPACK_ERR_OK || output_.BytesReceived() != file.length) {
         output_.Discard();

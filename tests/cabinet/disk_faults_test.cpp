@@ -89,9 +89,9 @@ TEST_P(FullDiskWriteTest, RaisesNotEnoughSpaceAndKeepsThePreviousFile) {
 INSTANTIATE_TEST_SUITE_P(
     Sizes, FullDiskWriteTest,
     ::testing::Values(
-        // Larger than the whole disk: its space cannot even be reserved.
+        // Larger than the whole disk.
         FullDiskCase{"SecondLargerThanTheDisk", 100'000, 600'000},
-        // Small enough to be written without reserving: the disk fills up midway.
+        // Written in one go: the disk fills up midway.
         FullDiskCase{"DiskFillsUpMidFile", 300'000, 250'000}),
     [](const auto& info) { return std::string(info.param.Label); });
 

@@ -7,7 +7,6 @@
 
 #include "cabinet/cab_file.h"
 #include "platform/message_box.h"
-#include "shared/ansi.h"
 #include "shared/raised_error.h"
 #include "support/temp_dir.h"
 
@@ -32,7 +31,7 @@ bool IsTemporaryName(const std::string& name) {
     return name.find(".vantrel-") != std::string::npos;
 }
 
-// How a file under the output folder is named inside the cabinet, in the host's encoding.
+// How a file under the output folder is named inside the cabinet.
 std::string WindowsRelative(const fs::path& path, const fs::path& folder) {
     std::string name = path.lexically_relative(folder).string();
     std::replace(name.begin(), name.end(), '/', '\\');
@@ -72,7 +71,7 @@ CabinetRunOutcome CabinetHarness::Run(std::string_view cabinetBytes) {
     cab->FileFound = [&](const std::string& FileName, const DateTime&, std::int32_t,
                          const std::string& Path) {
         ++outcome.ListedFiles;
-        listedNames.insert(FromAnsi(Path + FileName));
+        listedNames.insert(Path + FileName);
     };
     outcome.Listed = cab->GetInfo("");
     if (!outcome.Listed && messages.Texts().empty()) {
