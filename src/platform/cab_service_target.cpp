@@ -4,6 +4,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <atomic>
 #include <cerrno>
 #include <cstring>
 #include <random>
@@ -59,6 +60,27 @@ std::string ProcPathOf(int fd) {
 bool CanNameNamelessFiles() {
     static const bool can = ::access("/proc/self/fd", X_OK) == 0;
     return can;
+}
+
+// Links the open nameless file `fd` in as `target`; the errno of the failure, 0 on success.
+// Linking the descriptor itself spares the lookup through /proc, but older kernels allow it only
+// to privileged processes; after the first refusal, /proc is used alone.
+int LinkNamelessFile(int fd, const char* target) {
+    static std::atomic<bool> descriptorRefused{false};
+    if (!descriptorRefused) {
+        if (::linkat(fd, "", AT_FDCWD, target, AT_EMPTY_PATH) == 0) {
+            return 0;
+        }
+        if (errno != ENOENT && errno != EPERM) {
+            return errno;
+        }
+    }
+    const std::string viaProc = ProcPathOf(fd);
+    if (::linkat(AT_FDCWD, viaProc.c_str(), AT_FDCWD, target, AT_SYMLINK_FOLLOW) != 0) {
+        return errno;
+    }
+    descriptorRefused = true;
+    return 0;
 }
 
 }  // namespace
@@ -183,15 +205,15 @@ DWORD TargetFile::Commit(std::optional<time_t> modified) {
 // Windows code of the failure (the file is gone then). ERROR_NOT_SUPPORTED when something is
 // there: the file has become a temporary file to be renamed over it.
 DWORD TargetFile::LinkNameless() {
-    const std::string nameless = ProcPathOf(fd_);
-    if (::linkat(AT_FDCWD, nameless.c_str(), AT_FDCWD, target_.c_str(), AT_SYMLINK_FOLLOW) == 0) {
+    const int linkError = LinkNamelessFile(fd_, target_.c_str());
+    if (linkError == 0) {
         if (const DWORD error = CloseFile(); error != ERROR_SUCCESS) {
             ::unlink(target_.c_str());  // nothing was there before, and this may be incomplete
             return error;
         }
         return ERROR_SUCCESS;
     }
-    DWORD error = errno == EEXIST ? ReplaceTarget(nameless) : WriteErrorFromErrno(errno);
+    const DWORD error = linkError == EEXIST ? ReplaceTarget() : WriteErrorFromErrno(linkError);
     if (error == ERROR_SUCCESS) {
         return ERROR_NOT_SUPPORTED;
     }
@@ -209,7 +231,7 @@ DWORD TargetFile::CloseFile() {
 
 // Something is at the target: the same checks as for a named temporary file, which the nameless
 // one then becomes.
-DWORD TargetFile::ReplaceTarget(const std::string& nameless) {
+DWORD TargetFile::ReplaceTarget() {
     if (const DWORD error = CheckTarget(); error != ERROR_SUCCESS) {
         return error;
     }
@@ -219,12 +241,13 @@ DWORD TargetFile::ReplaceTarget(const std::string& nameless) {
     const std::string name = target_.filename().string();
     for (int attempt = 0; attempt < kNameAttempts; ++attempt) {
         const std::string path = (Folder() / TemporaryName(name)).string();
-        if (::linkat(AT_FDCWD, nameless.c_str(), AT_FDCWD, path.c_str(), AT_SYMLINK_FOLLOW) == 0) {
+        const int linkError = LinkNamelessFile(fd_, path.c_str());
+        if (linkError == 0) {
             temporaryPath_ = path;
             return ERROR_SUCCESS;
         }
-        if (errno != EEXIST) {
-            return WriteErrorFromErrno(errno);
+        if (linkError != EEXIST) {
+            return WriteErrorFromErrno(linkError);
         }
     }
     return ERROR_WRITE_FAULT;

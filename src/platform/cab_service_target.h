@@ -58,7 +58,7 @@ class TargetFile final : public HostFile {
     DWORD OpenNameless();
     DWORD CreateTemporary();
     DWORD LinkNameless();
-    DWORD ReplaceTarget(const std::string& nameless);
+    DWORD ReplaceTarget();
     DWORD CloseFile();
     bool Flush() noexcept;
     int WriteAll(const char* data, size_t size) noexcept;
