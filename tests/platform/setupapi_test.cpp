@@ -563,7 +563,7 @@ TEST_F(BrokenDataTest, DamagedMszipDataFailsWithCrcOrInvalidData) {
     const fs::path good = dir_ / "good.cab";
     test::MakeCabWithGcab(good, source, true);
     std::string bytes = ReadFile(good);
-    const size_t firstBlock = test::Get32(bytes, 36);
+    const size_t firstBlock = test::ReadLe32(bytes, 36);
     bytes[firstBlock + 8 + 20] ^= 0x5A;
 
     WalkOver(WriteCabinet("checked.cab", bytes), std::nullopt);
@@ -572,7 +572,7 @@ TEST_F(BrokenDataTest, DamagedMszipDataFailsWithCrcOrInvalidData) {
     EXPECT_EQ(ReadFile(Out() / "data.bin"), "previous");
 
     // Without a checksum the damage surfaces in the decoder.
-    test::Put32At(bytes, firstBlock, 0);
+    test::PatchLe32(bytes, firstBlock, 0);
     WalkOver(WriteCabinet("unchecked.cab", bytes), std::nullopt);
     EXPECT_EQ(result_, FALSE);
     EXPECT_EQ(error_, ERROR_INVALID_DATA);

@@ -14,6 +14,7 @@
 
 #include "platform/setupapi.h"
 #include "shared/raised_error.h"
+#include "support/cab_builder.h"
 
 namespace vantrel::test {
 
@@ -193,44 +194,17 @@ class WalkRecorder {
     }
 };
 
-// Microsoft's data block checksum: the block's bytes taken as little-endian 32-bit words and
-// XORed, the tail bytes as one word most significant first, then the block's two size fields.
-inline std::uint32_t CabChecksum(const unsigned char* data, size_t size, std::uint32_t seed) {
-    std::uint32_t sum = seed;
-    size_t i = 0;
-    for (; i + 4 <= size; i += 4) {
-        sum ^= data[i] | data[i + 1] << 8 | data[i + 2] << 16 |
-               static_cast<std::uint32_t>(data[i + 3]) << 24;
-    }
-    std::uint32_t tail = 0;
-    for (; i < size; ++i) {
-        tail = tail << 8 | data[i];
-    }
-    return sum ^ tail;
-}
-
-inline std::uint32_t Get32(const std::string& bytes, size_t at) {
-    const auto* p = reinterpret_cast<const unsigned char*>(bytes.data() + at);
-    return p[0] | p[1] << 8 | p[2] << 16 | static_cast<std::uint32_t>(p[3]) << 24;
-}
-
-inline void Put32At(std::string& bytes, size_t at, std::uint32_t value) {
-    for (int i = 0; i < 4; ++i) {
-        bytes[at + i] = static_cast<char>(value >> (8 * i));
-    }
-}
-
 // Gives every data block of a one-folder cabinet without reserved areas (BuildStoredCab's) its
 // real checksum; BuildStoredCab leaves them 0, which means "not checked".
 inline std::string WithChecksums(std::string cab) {
-    size_t block = Get32(cab, 36);
+    size_t block = ReadLe32(cab, 36);
     const unsigned blocks =
         static_cast<unsigned char>(cab[40]) | static_cast<unsigned char>(cab[41]) << 8;
     for (unsigned n = 0; n < blocks; ++n) {
         const auto* header = reinterpret_cast<const unsigned char*>(cab.data() + block);
         const size_t size = header[4] | header[5] << 8;
         const std::uint32_t dataSum = CabChecksum(header + 8, size, 0);
-        Put32At(cab, block, CabChecksum(header + 4, 4, dataSum));
+        PatchLe32(cab, block, CabChecksum(header + 4, 4, dataSum));
         block += 8 + size;
     }
     return cab;

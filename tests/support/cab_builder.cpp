@@ -16,21 +16,6 @@ constexpr std::size_t kMaxBlock = 32768;
 constexpr std::uint16_t kHasPrevious = 0x0001;
 constexpr std::uint16_t kHasNext = 0x0002;
 
-void Put16(std::string& out, std::uint32_t value) {
-    out += static_cast<char>(value & 0xFF);
-    out += static_cast<char>((value >> 8) & 0xFF);
-}
-
-void Put32(std::string& out, std::uint32_t value) {
-    Put16(out, value & 0xFFFF);
-    Put16(out, value >> 16);
-}
-
-std::uint32_t Get32(const std::string& bytes, std::size_t at) {
-    const auto* p = reinterpret_cast<const unsigned char*>(bytes.data() + at);
-    return p[0] | p[1] << 8 | p[2] << 16 | static_cast<std::uint32_t>(p[3]) << 24;
-}
-
 std::uint16_t Get16(const std::string& bytes, std::size_t at) {
     const auto* p = reinterpret_cast<const unsigned char*>(bytes.data() + at);
     return static_cast<std::uint16_t>(p[0] | p[1] << 8);
@@ -49,15 +34,15 @@ std::string DataBlocks(const std::string& data, bool checksums) {
     for (std::size_t start = 0; start < data.size(); start += kMaxBlock) {
         const std::size_t length = std::min(kMaxBlock, data.size() - start);
         std::string sizes;
-        Put16(sizes, static_cast<std::uint32_t>(length));
-        Put16(sizes, static_cast<std::uint32_t>(length));
+        AppendLe16(sizes, static_cast<std::uint32_t>(length));
+        AppendLe16(sizes, static_cast<std::uint32_t>(length));
         std::uint32_t checksum = 0;
         if (checksums) {
             const auto* bytes = reinterpret_cast<const unsigned char*>(data.data() + start);
             checksum = CabChecksum(reinterpret_cast<const unsigned char*>(sizes.data()), 4,
                                    CabChecksum(bytes, length, 0));
         }
-        Put32(blocks, checksum);
+        AppendLe32(blocks, checksum);
         blocks += sizes;
         blocks.append(data, start, length);
     }
@@ -65,6 +50,21 @@ std::string DataBlocks(const std::string& data, bool checksums) {
 }
 
 }  // namespace
+
+void AppendLe16(std::string& out, std::uint32_t value) {
+    out += static_cast<char>(value & 0xFF);
+    out += static_cast<char>((value >> 8) & 0xFF);
+}
+
+void AppendLe32(std::string& out, std::uint32_t value) {
+    AppendLe16(out, value & 0xFFFF);
+    AppendLe16(out, value >> 16);
+}
+
+std::uint32_t ReadLe32(const std::string& bytes, std::size_t at) {
+    const auto* p = reinterpret_cast<const unsigned char*>(bytes.data() + at);
+    return p[0] | p[1] << 8 | p[2] << 16 | static_cast<std::uint32_t>(p[3]) << 24;
+}
 
 std::string BuildStoredCab(const std::vector<CabEntry>& entries, const CabLayout& layout) {
     std::string data;
@@ -84,32 +84,32 @@ std::string BuildStoredCab(const std::vector<CabEntry>& entries, const CabLayout
     const std::size_t total = dataOffset + blocks.size();
 
     std::string cab = "MSCF";
-    Put32(cab, 0);
-    Put32(cab, layout.CabinetSize.value_or(static_cast<std::uint32_t>(total)));
-    Put32(cab, 0);
-    Put32(cab, layout.FilesOffset.value_or(static_cast<std::uint32_t>(filesOffset)));
-    Put32(cab, 0);
+    AppendLe32(cab, 0);
+    AppendLe32(cab, layout.CabinetSize.value_or(static_cast<std::uint32_t>(total)));
+    AppendLe32(cab, 0);
+    AppendLe32(cab, layout.FilesOffset.value_or(static_cast<std::uint32_t>(filesOffset)));
+    AppendLe32(cab, 0);
     cab += '\x03';  // format version 1.3
     cab += '\x01';
-    Put16(cab, static_cast<std::uint32_t>(folders));
-    Put16(cab, static_cast<std::uint32_t>(entries.size()));
-    Put16(cab, 0);  // flags: no reserve, no previous or next cabinet
-    Put16(cab, 0x1234);
-    Put16(cab, 0);
+    AppendLe16(cab, static_cast<std::uint32_t>(folders));
+    AppendLe16(cab, static_cast<std::uint32_t>(entries.size()));
+    AppendLe16(cab, 0);  // flags: no reserve, no previous or next cabinet
+    AppendLe16(cab, 0x1234);
+    AppendLe16(cab, 0);
 
     if (folders != 0) {
-        Put32(cab, layout.DataOffset.value_or(static_cast<std::uint32_t>(dataOffset)));
-        Put16(cab, layout.DataBlocks.value_or(static_cast<std::uint16_t>(blockCount)));
-        Put16(cab, layout.CompressionType);
+        AppendLe32(cab, layout.DataOffset.value_or(static_cast<std::uint32_t>(dataOffset)));
+        AppendLe16(cab, layout.DataBlocks.value_or(static_cast<std::uint16_t>(blockCount)));
+        AppendLe16(cab, layout.CompressionType);
     }
     std::uint32_t offsetInFolder = 0;
     for (const auto& entry : entries) {
-        Put32(cab, entry.DeclaredSize.value_or(static_cast<std::uint32_t>(entry.Data.size())));
-        Put32(cab, entry.OffsetInFolder.value_or(offsetInFolder));
-        Put16(cab, entry.FolderIndex.value_or(0));
-        Put16(cab, entry.DosDate);
-        Put16(cab, entry.DosTime);
-        Put16(cab, entry.Attribs);
+        AppendLe32(cab, entry.DeclaredSize.value_or(static_cast<std::uint32_t>(entry.Data.size())));
+        AppendLe32(cab, entry.OffsetInFolder.value_or(offsetInFolder));
+        AppendLe16(cab, entry.FolderIndex.value_or(0));
+        AppendLe16(cab, entry.DosDate);
+        AppendLe16(cab, entry.DosTime);
+        AppendLe16(cab, entry.Attribs);
         cab += entry.Name;
         cab += '\0';
         offsetInFolder += static_cast<std::uint32_t>(entry.Data.size());
@@ -127,8 +127,8 @@ CabRegions RegionsOf(const std::string& cabinet) {
         at = cabinet.find('\0', at) + 1;
     }
     regions.FolderTable = at;
-    regions.FileTable = Get32(cabinet, 16);
-    regions.Data = Get16(cabinet, 26) == 0 ? regions.End : Get32(cabinet, at);
+    regions.FileTable = ReadLe32(cabinet, 16);
+    regions.Data = Get16(cabinet, 26) == 0 ? regions.End : ReadLe32(cabinet, at);
     return regions;
 }
 

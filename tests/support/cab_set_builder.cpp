@@ -13,22 +13,6 @@ constexpr std::uint16_t kContinuedBothWays = 0xFFFF;
 constexpr std::uint16_t kHasPrevious = 0x0001;
 constexpr std::uint16_t kHasNext = 0x0002;
 
-void Put16(std::string& out, std::uint32_t value) {
-    out += static_cast<char>(value & 0xFF);
-    out += static_cast<char>((value >> 8) & 0xFF);
-}
-
-void Put32(std::string& out, std::uint32_t value) {
-    Put16(out, value & 0xFFFF);
-    Put16(out, value >> 16);
-}
-
-void PutAt32(std::string& out, std::size_t at, std::uint32_t value) {
-    for (int i = 0; i < 4; ++i) {
-        out[at + i] = static_cast<char>((value >> (8 * i)) & 0xFF);
-    }
-}
-
 // A file as listed in one part.
 struct Listing {
     std::size_t File;
@@ -154,11 +138,11 @@ std::string Header(const CabSetLayout& layout, std::size_t part, const Part& con
     cab.append(20, '\0');
     cab += '\x03';
     cab += '\x01';
-    Put16(cab, static_cast<std::uint32_t>(content.Folders.size()));
-    Put16(cab, static_cast<std::uint32_t>(content.Files.size()));
-    Put16(cab, flags);
-    Put16(cab, layout.SetId);
-    Put16(cab, static_cast<std::uint32_t>(part));
+    AppendLe16(cab, static_cast<std::uint32_t>(content.Folders.size()));
+    AppendLe16(cab, static_cast<std::uint32_t>(content.Files.size()));
+    AppendLe16(cab, flags);
+    AppendLe16(cab, layout.SetId);
+    AppendLe16(cab, static_cast<std::uint32_t>(part));
     if ((flags & kHasPrevious) != 0) {
         cab += names[part - 1] + '\0' + "Disk " + std::to_string(part) + '\0';
     }
@@ -172,12 +156,12 @@ std::string FileTable(const std::vector<CabEntry>& entries, const Part& content)
     std::string table;
     for (const Listing& listing : content.Files) {
         const CabEntry& entry = entries[listing.File];
-        Put32(table, static_cast<std::uint32_t>(entry.Data.size()));
-        Put32(table, listing.FolderOffset);
-        Put16(table, listing.FolderIndex);
-        Put16(table, entry.DosDate);
-        Put16(table, entry.DosTime);
-        Put16(table, entry.Attribs);
+        AppendLe32(table, static_cast<std::uint32_t>(entry.Data.size()));
+        AppendLe32(table, listing.FolderOffset);
+        AppendLe16(table, listing.FolderIndex);
+        AppendLe16(table, entry.DosDate);
+        AppendLe16(table, entry.DosTime);
+        AppendLe16(table, entry.Attribs);
         table += entry.Name + '\0';
     }
     return table;
@@ -200,26 +184,26 @@ std::string WritePart(const std::vector<CabEntry>& entries, const CabSetLayout& 
     std::vector<std::size_t> folderEntries;
     for (const FolderPiece& folder : content.Folders) {
         folderEntries.push_back(cab.size());
-        Put32(cab, 0);  // where its data starts, known below
-        Put16(cab, static_cast<std::uint32_t>(Blocks(folder.Data, layout.BlockSize).size()));
-        Put16(cab, 0);  // stored
+        AppendLe32(cab, 0);  // where its data starts, known below
+        AppendLe16(cab, static_cast<std::uint32_t>(Blocks(folder.Data, layout.BlockSize).size()));
+        AppendLe16(cab, 0);  // stored
     }
-    PutAt32(cab, 16, static_cast<std::uint32_t>(cab.size()));
+    PatchLe32(cab, 16, static_cast<std::uint32_t>(cab.size()));
     cab += FileTable(entries, content);
     for (std::size_t folder = 0; folder < content.Folders.size(); ++folder) {
-        PutAt32(cab, folderEntries[folder], static_cast<std::uint32_t>(cab.size()));
+        PatchLe32(cab, folderEntries[folder], static_cast<std::uint32_t>(cab.size()));
         const FolderPiece& piece = content.Folders[folder];
         const auto blocks = Blocks(piece.Data, layout.BlockSize);
         for (std::size_t n = 0; n < blocks.size(); ++n) {
             const bool split = piece.SplitsIntoNext && n + 1 == blocks.size();
             const std::size_t whole = blocks[n].size() + (n == 0 ? piece.CarriedIn : 0);
-            Put32(cab, 0);  // no checksum
-            Put16(cab, static_cast<std::uint32_t>(blocks[n].size()));
-            Put16(cab, split ? 0 : static_cast<std::uint32_t>(whole));
+            AppendLe32(cab, 0);  // no checksum
+            AppendLe16(cab, static_cast<std::uint32_t>(blocks[n].size()));
+            AppendLe16(cab, split ? 0 : static_cast<std::uint32_t>(whole));
             cab += blocks[n];
         }
     }
-    PutAt32(cab, 8, static_cast<std::uint32_t>(cab.size()));
+    PatchLe32(cab, 8, static_cast<std::uint32_t>(cab.size()));
     return cab;
 }
 
