@@ -134,6 +134,7 @@ class CabinetWalk {
   private:
     std::optional<UINT> Notify(UINT notification, void* record, const char* text = nullptr);
     DWORD OpenWithLibmspack();
+    DWORD OpenCabinetFile(const std::string& hostPath, mscabd_cabinet*& cabinet);
     DWORD AnnounceCabinet(const mscabd_cabinet* cabinet, USHORT setId, USHORT number);
     DWORD GatherSet();
     DWORD AskForPart(const mscabd_cabinet& previous, std::string& folder);
@@ -216,10 +217,16 @@ DWORD CabinetWalk::OpenWithLibmspack() {
     if (decompressor_ == nullptr) {
         return ERROR_NOT_ENOUGH_MEMORY;
     }
-    io_.ResetFailure();
     // libmspack keeps the name pointer until the cabinet is closed; the string outlives that.
-    cabinet_ = decompressor_->open(decompressor_, io_.CabinetPath().c_str());
-    if (cabinet_ != nullptr) {
+    return OpenCabinetFile(io_.CabinetPath(), cabinet_);
+}
+
+// Has libmspack read the headers of the cabinet file at `hostPath`: 0, or the Windows code of
+// why it could not.
+DWORD CabinetWalk::OpenCabinetFile(const std::string& hostPath, mscabd_cabinet*& cabinet) {
+    io_.ResetFailure();
+    cabinet = decompressor_->open(decompressor_, hostPath.c_str());
+    if (cabinet != nullptr) {
         return ERROR_SUCCESS;
     }
     const DWORD error =
@@ -296,14 +303,7 @@ DWORD CabinetWalk::OpenPart(const std::string& ansiPath, mscabd_cabinet*& part) 
         return host.Error;
     }
     partPaths_.push_back(ExistingEntry(host.Path).string());
-    io_.ResetFailure();
-    part = decompressor_->open(decompressor_, partPaths_.back().c_str());
-    if (part != nullptr) {
-        return ERROR_SUCCESS;
-    }
-    const DWORD error =
-        CabinetErrorFromMspack(decompressor_->last_error(decompressor_), io_.Failure());
-    return error != ERROR_SUCCESS ? error : ERROR_INVALID_DATA;
+    return OpenCabinetFile(partPaths_.back(), part);
 }
 
 // Joins `part` to the set after `previous`; on failure `part` is closed here. A part must carry
@@ -368,8 +368,7 @@ FileOutcome CabinetWalk::WriteFile(mscabd_file& file, std::string_view target) {
     }
     io_.ResetFailure();
     io_.ExpectOutput(output_.OpenName(), &output_);
-    const int result =
-        decompressor_->extract(decompressor_, &file, output_.OpenName().c_str());
+    const int result = decompressor_->extract(decompressor_, &file, output_.OpenName().c_str());
     io_.ExpectOutput({}, nullptr);
     if (result != MSPACK_ERR_OK || output_.BytesReceived() != file.length) {
         output_.Discard();
