@@ -13,8 +13,6 @@ constexpr std::size_t kHeaderSize = 36;
 constexpr std::size_t kFolderSize = 8;
 constexpr std::size_t kFileFixedSize = 16;
 constexpr std::size_t kMaxBlock = 32768;
-constexpr std::uint16_t kHasPrevious = 0x0001;
-constexpr std::uint16_t kHasNext = 0x0002;
 
 std::uint16_t Get16(const std::string& bytes, std::size_t at) {
     const auto* p = reinterpret_cast<const unsigned char*>(bytes.data() + at);
@@ -122,8 +120,8 @@ CabRegions RegionsOf(const std::string& cabinet) {
     regions.End = cabinet.size();
     const std::uint16_t flags = Get16(cabinet, 30);
     std::size_t at = kHeaderSize;  // the names of a set's neighbours come first
-    for (int names = ((flags & kHasPrevious) ? 2 : 0) + ((flags & kHasNext) ? 2 : 0); names > 0;
-         --names) {
+    for (int names = ((flags & kCabHasPrevious) ? 2 : 0) + ((flags & kCabHasNext) ? 2 : 0);
+         names > 0; --names) {
         at = cabinet.find('\0', at) + 1;
     }
     regions.FolderTable = at;

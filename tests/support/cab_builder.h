@@ -46,6 +46,10 @@ struct CabRegions {
 };
 CabRegions RegionsOf(const std::string& cabinet);
 
+// Header flags: the cabinet names the part of its set before it, after it.
+inline constexpr std::uint16_t kCabHasPrevious = 0x0001;
+inline constexpr std::uint16_t kCabHasNext = 0x0002;
+
 // Every number in a cabinet is stored little-endian.
 void AppendLe16(std::string& out, std::uint32_t value);
 void AppendLe32(std::string& out, std::uint32_t value);

@@ -10,8 +10,6 @@ namespace {
 constexpr std::uint16_t kContinuedFromPrevious = 0xFFFD;
 constexpr std::uint16_t kContinuedToNext = 0xFFFE;
 constexpr std::uint16_t kContinuedBothWays = 0xFFFF;
-constexpr std::uint16_t kHasPrevious = 0x0001;
-constexpr std::uint16_t kHasNext = 0x0002;
 
 // A file as listed in one part.
 struct Listing {
@@ -131,8 +129,8 @@ class SetPlanner {
 std::string Header(const CabSetLayout& layout, std::size_t part, const Part& content) {
     const auto& names = layout.PartNames;
     std::uint16_t flags = 0;
-    flags |= part > 0 ? kHasPrevious : 0;
-    flags |= part + 1 < names.size() ? kHasNext : 0;
+    flags |= part > 0 ? kCabHasPrevious : 0;
+    flags |= part + 1 < names.size() ? kCabHasNext : 0;
     std::string cab = "MSCF";
     // Reserved, cabinet size, reserved, file table offset, reserved: sizes and offsets follow.
     cab.append(20, '\0');
@@ -143,10 +141,10 @@ std::string Header(const CabSetLayout& layout, std::size_t part, const Part& con
     AppendLe16(cab, flags);
     AppendLe16(cab, layout.SetId);
     AppendLe16(cab, static_cast<std::uint32_t>(part));
-    if ((flags & kHasPrevious) != 0) {
+    if ((flags & kCabHasPrevious) != 0) {
         cab += names[part - 1] + '\0' + "Disk " + std::to_string(part) + '\0';
     }
-    if ((flags & kHasNext) != 0) {
+    if ((flags & kCabHasNext) != 0) {
         cab += names[part + 1] + '\0' + "Disk " + std::to_string(part + 2) + '\0';
     }
     return cab;
