@@ -18,7 +18,7 @@
 
 #include "cabinet/cab_file.h"
 #include "lzx/cab_writer.h"
-#include "platform/drives.h"
+#include "platform/posix/files/drives.h"
 
 namespace {
 

@@ -16,7 +16,7 @@
 
 #include "cabinet/cab_file.h"
 #include "dialog/install_folder.h"
-#include "platform/drives.h"
+#include "platform/posix/files/drives.h"
 #include "shared/raised_error.h"
 
 namespace {

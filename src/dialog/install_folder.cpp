@@ -5,7 +5,7 @@
 #include <optional>
 
 #include "platform/registry.h"
-#include "platform/registry_environment.h"
+#include "platform/posix/registry/environment.h"
 #include "shared/ansi.h"
 #include "shared/split_path.h"
 

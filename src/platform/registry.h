@@ -1,7 +1,7 @@
 #pragma once
 
 // The three registry functions of advapi32 the installer uses, over the registry of the Wine
-// prefix in use (see wine_reg_file.h). HKEY_LOCAL_MACHINE is the prefix's system.reg.
+// prefix in use (see posix/registry/reg_file.h). HKEY_LOCAL_MACHINE is the prefix's system.reg.
 //
 // The prefix belongs to the Wine server, which rewrites system.reg from its own memory; a write
 // of ours would be lost or would corrupt it. So this registry is read-only: it answers as

@@ -11,7 +11,7 @@
 #include <stdexcept>
 
 #include "app/gui_test_support.h"
-#include "platform/drives.h"
+#include "platform/posix/files/drives.h"
 #include "platform/forms/command_button.h"
 #include "platform/forms/cursors.h"
 #include "platform/forms/dir_list_box.h"

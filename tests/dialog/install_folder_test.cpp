@@ -6,7 +6,7 @@
 #include <random>
 #include <string>
 
-#include "platform/drives.h"
+#include "platform/posix/files/drives.h"
 #include "support/temp_dir.h"
 
 namespace vantrel {

@@ -1,4 +1,4 @@
-#include "platform/registry_environment.h"
+#include "platform/posix/registry/environment.h"
 
 #include <gtest/gtest.h>
 

@@ -5,7 +5,7 @@
 #include <string>
 
 #include "platform/registry.h"
-#include "platform/wine_reg_file.h"
+#include "platform/posix/registry/reg_file.h"
 #include "support/temp_dir.h"
 
 namespace vantrel {

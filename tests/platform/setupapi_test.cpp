@@ -11,7 +11,7 @@
 #include <functional>
 #include <random>
 
-#include "platform/drives.h"
+#include "platform/posix/files/drives.h"
 #include "platform/last_error.h"
 #include "platform/setupapi_walk.h"
 #include "support/cab_builder.h"

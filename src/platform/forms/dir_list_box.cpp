@@ -5,7 +5,7 @@
 #include <algorithm>
 #include <filesystem>
 
-#include "platform/drives.h"
+#include "platform/posix/files/drives.h"
 #include "platform/forms/program.h"
 #include "shared/raised_error.h"
 

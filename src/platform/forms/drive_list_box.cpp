@@ -3,7 +3,7 @@
 #include <cctype>
 #include <filesystem>
 
-#include "platform/drives.h"
+#include "platform/posix/files/drives.h"
 #include "platform/forms/program.h"
 #include "shared/raised_error.h"
 

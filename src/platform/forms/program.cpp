@@ -7,7 +7,7 @@
 #include <cstdlib>
 #include <new>
 
-#include "platform/drives.h"
+#include "platform/posix/files/drives.h"
 #include "platform/message_box.h"
 #include "shared/raised_error.h"
 

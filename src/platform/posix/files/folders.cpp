@@ -5,7 +5,7 @@
 #include <cerrno>
 #include <filesystem>
 
-#include "platform/drives.h"
+#include "platform/posix/files/drives.h"
 
 namespace vantrel {
 namespace {

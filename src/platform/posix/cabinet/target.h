@@ -15,7 +15,7 @@
 #include <optional>
 #include <string>
 
-#include "platform/cab_service_io.h"
+#include "platform/posix/cabinet/io.h"
 #include "platform/win_types.h"
 
 namespace vantrel {

@@ -1,4 +1,4 @@
-#include "platform/cab_service_errors.h"
+#include "platform/posix/cabinet/errors.h"
 
 #include <mspack.h>
 

@@ -1,11 +1,11 @@
-#include "platform/registry_environment.h"
+#include "platform/posix/registry/environment.h"
 
 #include <algorithm>
 #include <array>
 
 #include "platform/registry.h"
-#include "platform/wine_reg_file.h"
-#include "platform/wine_reg_text.h"
+#include "platform/posix/registry/reg_file.h"
+#include "platform/posix/registry/reg_text.h"
 
 extern char** environ;
 

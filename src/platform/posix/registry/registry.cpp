@@ -6,8 +6,8 @@
 #include <mutex>
 #include <string>
 
-#include "platform/wine_reg_file.h"
-#include "platform/wine_reg_text.h"
+#include "platform/posix/registry/reg_file.h"
+#include "platform/posix/registry/reg_text.h"
 #include "shared/ansi.h"
 
 namespace vantrel {

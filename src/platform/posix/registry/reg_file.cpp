@@ -1,13 +1,13 @@
-#include "platform/wine_reg_file.h"
+#include "platform/posix/registry/reg_file.h"
 
 #include <algorithm>
 #include <unordered_map>
 
-#include "platform/drives.h"
+#include "platform/posix/files/drives.h"
 #include "platform/registry.h"
-#include "platform/wine_reg_lines.h"
-#include "platform/wine_reg_syntax.h"
-#include "platform/wine_reg_text.h"
+#include "platform/posix/registry/reg_lines.h"
+#include "platform/posix/registry/reg_syntax.h"
+#include "platform/posix/registry/reg_text.h"
 
 namespace vantrel {
 namespace {

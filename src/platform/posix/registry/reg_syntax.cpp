@@ -1,11 +1,11 @@
-#include "platform/wine_reg_syntax.h"
+#include "platform/posix/registry/reg_syntax.h"
 
 #include <algorithm>
 #include <cstdlib>
 
 #include "platform/registry.h"
-#include "platform/wine_reg_file.h"
-#include "platform/wine_reg_text.h"
+#include "platform/posix/registry/reg_file.h"
+#include "platform/posix/registry/reg_text.h"
 
 namespace vantrel::wine_reg {
 namespace {

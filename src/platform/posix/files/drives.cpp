@@ -1,4 +1,4 @@
-#include "platform/drives.h"
+#include "platform/posix/files/drives.h"
 
 #include <fcntl.h>
 #include <sys/stat.h>

@@ -1,4 +1,4 @@
-#include "platform/cab_service_target.h"
+#include "platform/posix/cabinet/target.h"
 
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -9,7 +9,7 @@
 #include <cstring>
 #include <random>
 
-#include "platform/cab_service_errors.h"
+#include "platform/posix/cabinet/errors.h"
 
 namespace vantrel {
 namespace {

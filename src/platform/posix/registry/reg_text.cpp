@@ -1,4 +1,4 @@
-#include "platform/wine_reg_text.h"
+#include "platform/posix/registry/reg_text.h"
 
 namespace vantrel {
 namespace {

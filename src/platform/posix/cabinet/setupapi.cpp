@@ -13,10 +13,10 @@
 #include <string_view>
 #include <utility>
 
-#include "platform/cab_service_errors.h"
-#include "platform/cab_service_io.h"
-#include "platform/cab_service_target.h"
-#include "platform/drives.h"
+#include "platform/posix/cabinet/errors.h"
+#include "platform/posix/cabinet/io.h"
+#include "platform/posix/cabinet/target.h"
+#include "platform/posix/files/drives.h"
 #include "platform/kernel.h"
 #include "platform/last_error.h"
 #include "shared/ansi.h"

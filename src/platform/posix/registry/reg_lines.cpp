@@ -1,4 +1,4 @@
-#include "platform/wine_reg_lines.h"
+#include "platform/posix/registry/reg_lines.h"
 
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -8,8 +8,8 @@
 #include <cerrno>
 #include <cstring>
 
-#include "platform/wine_reg_file.h"
-#include "platform/wine_reg_syntax.h"
+#include "platform/posix/registry/reg_file.h"
+#include "platform/posix/registry/reg_syntax.h"
 
 namespace vantrel::wine_reg {
 namespace {

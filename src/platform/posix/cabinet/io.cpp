@@ -1,4 +1,4 @@
-#include "platform/cab_service_io.h"
+#include "platform/posix/cabinet/io.h"
 
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -12,7 +12,7 @@
 #include <memory>
 #include <new>
 
-#include "platform/cab_service_errors.h"
+#include "platform/posix/cabinet/errors.h"
 
 namespace vantrel {
 namespace {
