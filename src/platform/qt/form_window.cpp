@@ -87,6 +87,8 @@ void FormWindowPeer::ShowModal(FormPeer* owner) {
     if (!window_) {
         return;
     }
+    // Owned, the window is also kept out of the task bar: window managers list no transient
+    // window, as Windows lists no owned one.
     const auto* ownerPeer = dynamic_cast<FormWindowPeer*>(owner);
     if (ownerPeer != nullptr && ownerPeer->Window() != nullptr) {
         window_->setParent(ownerPeer->Window(), window_->windowFlags());
