@@ -1,60 +1,44 @@
 #include "app/frm_vantrel.h"
 
-#include <QApplication>
-#include <QCloseEvent>
-#include <QLabel>
-#include <QScreen>
-
 #include "dialog/frm_confirm.h"
 #include "platform/forms/program.h"
-#include "platform/forms/twips.h"
+#include "platform/forms/runtime.h"
 
 namespace vantrel {
 namespace {
 
-QLabel* NewTitleLabel(QWidget* parent, const char* text) {
-    auto* label = new QLabel(QString::fromUtf8(text), parent);
-    label->setTextFormat(Qt::PlainText);
-    label->setAlignment(Qt::AlignLeft | Qt::AlignTop);
-    QFont font(QStringLiteral("Georgia"));
-    font.setPointSize(36);
-    font.setWeight(QFont::Bold);
-    font.setItalic(true);
-    label->setFont(font);
-    QPalette palette = label->palette();
-    palette.setColor(QPalette::WindowText, QApplication::palette().color(QPalette::Button));
-    label->setPalette(palette);
-    label->setAutoFillBackground(false);  // the blue shows through
-    return label;
+void DesignTitleLabel(Label& label, const char* caption, const TwipsRect& place) {
+    label.SetCaption(caption);
+    label.Move(place.Left, place.Top, place.Width, place.Height);
+    label.SetFont({"Georgia", 36, true, true});
+    label.SetForeColor(kButtonFace);
+    label.SetBackStyle(Background::Transparent);  // the blue shows through
 }
 
 }  // namespace
 
-FrmVantrel::FrmVantrel() : QWidget(nullptr, Qt::Window | Qt::FramelessWindowHint) {
-    setWindowTitle(QStringLiteral("Form1"));
-    QPalette palette = this->palette();
-    palette.setColor(QPalette::Window, QColor(0, 0, 192));
-    setPalette(palette);
-    setAutoFillBackground(true);
-    resize(TwipsSize(11685, 6975));
-
-    Label1[0] = NewTitleLabel(this, "ZORVIK-Viewer");
-    PlaceInTwips(*Label1[0], 240, 360, 6735, 975);
-    Label1[1] = NewTitleLabel(this, "Reference Vantrel");
-    PlaceInTwips(*Label1[1], 480, 1560, 11055, 1695);
+FrmVantrel::FrmVantrel()
+    : Form({.Caption = "Form1",
+            .BorderStyle = FormBorder::Borderless,
+            .ShowInTaskbar = true,
+            .StartUpPosition = StartPosition::WindowsDefault,
+            .BackColor = Color::Rgb(0, 0, 192),
+            .ClientWidth = 11685,
+            .ClientHeight = 6975}),
+      Label1{{Label(*this), Label(*this)}} {
+    DesignTitleLabel(Label1[0], "ZORVIK-Viewer", {240, 360, 6735, 975});
+    DesignTitleLabel(Label1[1], "Reference Vantrel", {480, 1560, 11055, 1695});
 }
 
 void FrmVantrel::Form_Load() {
-    const QScreen* screen = QGuiApplication::primaryScreen();
-    setGeometry(0, 0, screen->size().width(), screen->size().height());
-    show();
-    FrmConfirm confirm(this);
-    confirm.ShowModal();
+    Move(0, 0, ScreenWidth(), ScreenHeight());
+    Show();
+    FrmConfirm confirm;
+    confirm.ShowModal(*this);
 }
 
-void FrmVantrel::closeEvent(QCloseEvent* event) {
-    event->accept();
-    RunEventHandler([] { EndProgram(kExitNotInstalled); });
+void FrmVantrel::Form_Unload(bool&) {
+    EndProgram(kExitNotInstalled);
 }
 
 }  // namespace vantrel

@@ -1,28 +1,26 @@
 #pragma once
 
-#include <QWidget>
 #include <array>
 
-class QLabel;
+#include "platform/forms/form.h"
+#include "platform/forms/label.h"
 
 namespace vantrel {
 
 // The title screen: covers the display in dark blue, names the viewer and the installer, and
 // opens "Confirm" over itself.
-class FrmVantrel : public QWidget {
-    Q_OBJECT
+class FrmVantrel : public Form {
   public:
     FrmVantrel();
 
-    // Fills the screen, shows the window and shows "Confirm" modally. Returns when the dialog
-    // was closed without ending the program; the title window then stays.
-    void Form_Load();
-
-    std::array<QLabel*, 2> Label1;
+    std::array<Label, 2> Label1;
 
   protected:
+    // Fills the screen, shows the window and shows "Confirm" modally. Returns when the dialog
+    // was closed without ending the program; the title window then stays.
+    void Form_Load() override;
     // Closing the title window is the user's way out once the dialog is gone.
-    void closeEvent(QCloseEvent* event) override;
+    void Form_Unload(bool& Cancel) override;
 };
 
 }  // namespace vantrel

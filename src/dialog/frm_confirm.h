@@ -1,24 +1,23 @@
 #pragma once
 
-#include <QDialog>
 #include <array>
 #include <cstdint>
 #include <memory>
 #include <string>
 
+#include "platform/forms/command_button.h"
+#include "platform/forms/dir_list_box.h"
+#include "platform/forms/drive_list_box.h"
+#include "platform/forms/form.h"
+#include "platform/forms/label.h"
+#include "platform/forms/list_view.h"
+#include "platform/forms/progress_bar.h"
 #include "shared/date_time.h"
-
-class QLabel;
-class QProgressBar;
 
 namespace vantrel {
 
 class CabFile;
-class CommandButton;
-class DirListBox;
-class DriveListBox;
 class InstallProgress;
-class ListView;
 
 // How an installation run ended, when it returned at all (errors are raised).
 struct InstallationOutcome {
@@ -28,18 +27,10 @@ struct InstallationOutcome {
 
 // "Confirm": tells the user where the reference images go, or that they cannot be installed,
 // and runs the installation once the user agrees.
-class FrmConfirm : public QDialog {
-    Q_OBJECT
+class FrmConfirm : public Form {
   public:
-    explicit FrmConfirm(QWidget* owner = nullptr);
+    FrmConfirm();
     ~FrmConfirm() override;
-
-    // Loads the dialog (finds the viewer, shows the state) and shows it modally, centred over
-    // its owner. Returns when the dialog was closed without ending the program.
-    void ShowModal();
-
-    // The load handler: install-folder discovery, the dialog state, the hidden list's columns.
-    void Form_Load();
 
     // Lists Images.cab of the program's folder into lvwCabFile and extracts it into
     // InstallFolder. Errors of the cabinet are raised, not handled.
@@ -48,22 +39,24 @@ class FrmConfirm : public QDialog {
     const std::string& InstallFolder() const { return InstallFolder_; }
     const std::shared_ptr<CabFile>& Cab() const { return cab; }
 
-    // The controls, by their design names.
-    QLabel* Label1;
-    DriveListBox* Drive1;
-    DirListBox* Dir1;
-    std::array<CommandButton*, 2> Command1;
-    QLabel* Label2;
-    ListView* lvwCabFile;
+    // The controls, by their design names, in tab order.
+    Label Label1;
+    DriveListBox Drive1;
+    DirListBox Dir1;
+    std::array<CommandButton, 2> Command1;
+    Label Label2;
+    ListView lvwCabFile;
     // Shown only while an installation runs.
-    QProgressBar* pbrInstall;
+    ProgressBar pbrInstall;
 
   protected:
-    void keyPressEvent(QKeyEvent* event) override;
-    void closeEvent(QCloseEvent* event) override;
+    // Install-folder discovery, the dialog state, the hidden list's columns.
+    void Form_Load() override;
+    // Closing through the frame leaves the title window; refused while an installation runs.
+    void Form_Unload(bool& Cancel) override;
 
   private:
-    void CreateControls();
+    void DesignControls();
     void ApplyDialogState(bool viewerRegistered);
     void SizeColumns();
     void Command1_Click(std::int16_t Index);

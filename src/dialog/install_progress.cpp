@@ -1,27 +1,29 @@
 #include "dialog/install_progress.h"
 
-#include <QCoreApplication>
-#include <QProgressBar>
+#include <algorithm>
+
+#include "platform/forms/progress_bar.h"
+#include "platform/forms/runtime.h"
 
 namespace vantrel {
 namespace {
 
 // Often enough that the bar moves smoothly, seldom enough that painting costs nothing next to
 // the files themselves.
-constexpr qint64 kRefreshMilliseconds = 40;
+constexpr std::chrono::milliseconds kRefreshInterval{40};
 
 }  // namespace
 
-InstallProgress::InstallProgress(QProgressBar& bar) : bar_(bar) {}
+InstallProgress::InstallProgress(ProgressBar& bar) : bar_(bar) {}
 
 void InstallProgress::Begin() {
-    bar_.setRange(0, 0);
-    bar_.show();
+    bar_.SetRange(0, 0);
+    bar_.SetVisible(true);
     KeepPainted(true);
 }
 
 InstallProgress::~InstallProgress() {
-    bar_.hide();
+    bar_.SetVisible(false);
 }
 
 void InstallProgress::FileListed() {
@@ -29,22 +31,23 @@ void InstallProgress::FileListed() {
 }
 
 void InstallProgress::BeginExtraction(int files) {
-    bar_.setRange(0, files);
-    bar_.setValue(0);
+    bar_.SetRange(0, files);
+    bar_.SetValue(0);
     KeepPainted(true);
 }
 
 void InstallProgress::FileWritten() {
-    bar_.setValue(std::min(bar_.value() + 1, bar_.maximum()));
-    KeepPainted(bar_.value() == bar_.maximum());
+    bar_.SetValue(std::min(bar_.Value() + 1, bar_.Max()));
+    KeepPainted(bar_.Value() == bar_.Max());
 }
 
 void InstallProgress::KeepPainted(bool now) {
-    if (!now && sinceRefresh_.isValid() && sinceRefresh_.elapsed() < kRefreshMilliseconds) {
+    if (!now && lastRefresh_ &&
+        std::chrono::steady_clock::now() - *lastRefresh_ < kRefreshInterval) {
         return;
     }
-    QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
-    sinceRefresh_.start();
+    LetWindowsRepaint();
+    lastRefresh_ = std::chrono::steady_clock::now();
 }
 
 }  // namespace vantrel

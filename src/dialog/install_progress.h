@@ -1,10 +1,11 @@
 #pragma once
 
-#include <QElapsedTimer>
-
-class QProgressBar;
+#include <chrono>
+#include <optional>
 
 namespace vantrel {
+
+class ProgressBar;
 
 // Keeps the dialog painted and shows how far an installation has come. The cabinet is read and
 // written on the user-interface thread, so between files the window system's events are let
@@ -12,7 +13,7 @@ namespace vantrel {
 // user does is acted on until the run is over.
 class InstallProgress {
   public:
-    explicit InstallProgress(QProgressBar& bar);
+    explicit InstallProgress(ProgressBar& bar);
     ~InstallProgress();
     InstallProgress(const InstallProgress&) = delete;
     InstallProgress& operator=(const InstallProgress&) = delete;
@@ -27,8 +28,8 @@ class InstallProgress {
   private:
     void KeepPainted(bool now);
 
-    QProgressBar& bar_;
-    QElapsedTimer sinceRefresh_;
+    ProgressBar& bar_;
+    std::optional<std::chrono::steady_clock::time_point> lastRefresh_;
 };
 
 }  // namespace vantrel

@@ -1,20 +1,15 @@
-// The title window and the program's road through it: full screen, the dialog modal and centred
-// over it, and the ways the program ends from there.
+// The title window and the program's road through it, through the forms' own properties: full
+// screen, the dialog modal over it, and the ways the program ends from there.
 
 #include "app/frm_vantrel.h"
 
 #include <gtest/gtest.h>
 
-#include <QFontInfo>
-#include <QGuiApplication>
-#include <QLabel>
-#include <QScreen>
 #include <filesystem>
 
 #include "app/gui_test_support.h"
 #include "dialog/frm_confirm.h"
-#include "platform/forms/command_button.h"
-#include "platform/forms/twips.h"
+#include "platform/forms/runtime.h"
 #include "platform/message_box.h"
 #include "support/cab_builder.h"
 
@@ -22,6 +17,16 @@ namespace vantrel::test {
 namespace {
 
 namespace fs = std::filesystem;
+
+// The dialog shown modally right now, if any.
+FrmConfirm* ModalDialog() {
+    for (Form* form : Forms()) {
+        if (auto* dialog = dynamic_cast<FrmConfirm*>(form); dialog && dialog->ShownModal()) {
+            return dialog;
+        }
+    }
+    return nullptr;
+}
 
 class TitleWindowTest : public ::testing::Test {
   protected:
@@ -31,87 +36,84 @@ class TitleWindowTest : public ::testing::Test {
         prefix_.WriteSystemReg(ViewerRegistration("C:\\Viewer\\ZORVIKViewer.EXE"));
     }
 
-    // Runs the title window's load handler as the runtime does; `inDialog` runs inside the
-    // dialog's modal loop.
+    // Loads the title window as the runtime does; `inDialog` runs inside the dialog's modal
+    // show.
     void Start(FrmVantrel& title, std::function<void(FrmConfirm&)> inDialog) {
         WhenLoopRuns([&title, inDialog = std::move(inDialog)] {
-            auto* dialog = qobject_cast<FrmConfirm*>(QApplication::activeModalWidget());
+            FrmConfirm* dialog = ModalDialog();
             ASSERT_NE(dialog, nullptr);
-            ASSERT_EQ(dialog->parentWidget(), &title);
+            ASSERT_EQ(dialog->Owner(), &title);
             inDialog(*dialog);
         });
-        RunEventHandler([&] { title.Form_Load(); });
+        RunEventHandler([&] { title.Load(); });
     }
 
     TempPrefix prefix_;
     ScopedProgramFolder folder_{"C:\\Setup"};
     MessageBoxRecorder messages_;
-    EndOfProgramRecorder ending_;
+    EndOfRunRecorder ending_;
 };
 
-TEST_F(TitleWindowTest, IsADarkBlueFramelessWindowWithTwoCaptions) {
-    FrmVantrel title;
-    EXPECT_EQ(title.windowTitle().toStdString(), "Form1");
-    EXPECT_TRUE(title.windowFlags().testFlag(Qt::FramelessWindowHint));
-    EXPECT_TRUE(title.autoFillBackground());
-    EXPECT_EQ(title.palette().color(QPalette::Window), QColor(0, 0, 192));
+TEST_F(TitleWindowTest, IsADarkBlueBorderlessWindowWithTwoCaptions) {
+    const FrmVantrel title;
+    EXPECT_EQ(title.Caption(), "Form1");
+    EXPECT_EQ(title.BorderStyle(), FormBorder::Borderless);
+    EXPECT_TRUE(title.ShowInTaskbar());
+    EXPECT_EQ(title.StartUpPosition(), StartPosition::WindowsDefault);
+    EXPECT_EQ(title.BackColor(), Color::Rgb(0, 0, 192));
+    EXPECT_EQ(title.ClientWidth(), 11685.0f);
+    EXPECT_EQ(title.ClientHeight(), 6975.0f);
 
-    const QColor buttonFace = QApplication::palette().color(QPalette::Button);
-    const std::vector<std::pair<std::string, QRect>> expected = {
-        {"ZORVIK-Viewer", TwipsRect(240, 360, 6735, 975)},
-        {"Reference Vantrel", TwipsRect(480, 1560, 11055, 1695)}};
+    const std::vector<std::pair<std::string, TwipsRect>> expected = {
+        {"ZORVIK-Viewer", {240, 360, 6735, 975}}, {"Reference Vantrel", {480, 1560, 11055, 1695}}};
     for (std::size_t i = 0; i < 2; ++i) {
-        const QLabel& label = *title.Label1[i];
-        EXPECT_EQ(label.text().toStdString(), expected[i].first);
-        EXPECT_EQ(label.geometry(), expected[i].second);
-        EXPECT_EQ(label.font().family().toStdString(), "Georgia");
-        EXPECT_EQ(label.font().pointSize(), 36);
-        EXPECT_EQ(label.font().weight(), QFont::Bold);
-        EXPECT_TRUE(label.font().italic());
-        EXPECT_TRUE(QFontInfo(label.font()).italic());
-        EXPECT_EQ(label.palette().color(QPalette::WindowText), buttonFace);
-        EXPECT_FALSE(label.autoFillBackground());
+        const Label& label = title.Label1[i];
+        EXPECT_EQ(label.Caption(), expected[i].first);
+        EXPECT_EQ(label.Place(), expected[i].second);
+        EXPECT_EQ(label.TabIndex(), static_cast<int>(i));
+        EXPECT_EQ(label.Font(), (StdFont{"Georgia", 36, true, true}));
+        EXPECT_EQ(label.ForeColor(), kButtonFace);
+        EXPECT_EQ(label.BackStyle(), Background::Transparent);
     }
-    ASSERT_EQ(LogicalDpi(), 96.0);
-    EXPECT_EQ(title.Label1[0]->geometry(), QRect(16, 24, 449, 65));
-    EXPECT_EQ(title.Label1[1]->geometry(), QRect(32, 104, 737, 113));
 }
 
-TEST_F(TitleWindowTest, CoversTheScreenAndShowsTheDialogModallyCentredOverIt) {
+TEST_F(TitleWindowTest, CoversTheScreenAndShowsTheDialogModallyOverIt) {
     FrmVantrel title;
-    QRect titleGeometry, dialogGeometry;
+    TwipsRect titlePlace;
     bool titleVisible = false;
-    Qt::WindowModality modality = Qt::NonModal;
+    bool dialogVisible = false;
+    StartPosition dialogStart = StartPosition::WindowsDefault;
     Start(title, [&](FrmConfirm& dialog) {
-        titleGeometry = title.geometry();
-        titleVisible = title.isVisible();
-        dialogGeometry = dialog.frameGeometry();
-        modality = dialog.windowModality();
-        dialog.close();  // through its frame
+        titlePlace = {title.Left(), title.Top(), title.ClientWidth(), title.ClientHeight()};
+        titleVisible = title.Visible();
+        dialogVisible = dialog.Visible();
+        dialogStart = dialog.StartUpPosition();
+        EXPECT_TRUE(dialog.Unload());  // through its frame
     });
 
-    const QRect screen(QPoint(0, 0), QGuiApplication::primaryScreen()->size());
-    EXPECT_EQ(titleGeometry, screen);
+    EXPECT_GT(ScreenWidth(), 0.0f);
+    EXPECT_EQ(titlePlace, (TwipsRect{0, 0, ScreenWidth(), ScreenHeight()}));
     EXPECT_TRUE(titleVisible);
-    EXPECT_EQ(modality, Qt::ApplicationModal);
-    EXPECT_EQ(dialogGeometry.center(), screen.center());
+    EXPECT_TRUE(dialogVisible);
+    EXPECT_EQ(dialogStart, StartPosition::CenterOwner);
+    EXPECT_EQ(ModalDialog(), nullptr);
 
     // Closed through its frame, the dialog leaves the title window up and the program running.
-    EXPECT_TRUE(title.isVisible());
+    EXPECT_TRUE(title.Visible());
     EXPECT_FALSE(ending_.Status().has_value());
     EXPECT_TRUE(messages_.Texts().empty());
 
     // Closing the title window then ends the program: nothing was installed.
-    title.close();
+    EXPECT_TRUE(title.Unload());
     EXPECT_EQ(ending_.Status(), 2);
-    EXPECT_FALSE(title.isVisible());
+    EXPECT_FALSE(title.Visible());
 }
 
 TEST_F(TitleWindowTest, CancelEndsTheProgramAndClosesBothWindows) {
     FrmVantrel title;
-    Start(title, [](FrmConfirm& dialog) { dialog.Command1[1]->click(); });
+    Start(title, [](FrmConfirm& dialog) { dialog.Command1[1].Click(); });
     EXPECT_EQ(ending_.Status(), 2);
-    EXPECT_FALSE(title.isVisible());
+    EXPECT_FALSE(title.Visible());
     EXPECT_TRUE(messages_.Texts().empty());
     EXPECT_TRUE(ListFiles(prefix_.DriveC() / "Viewer").empty());
 }
@@ -124,15 +126,14 @@ TEST_F(TitleWindowTest, OkInstallsTheImagesAndEndsTheProgram) {
     MakeCabWithGcab(prefix_.DriveC() / "Setup" / "Images.cab", source.Path(), true);
 
     FrmVantrel title;
-    bool dialogWasGone = false;
-    Start(title, [](FrmConfirm& dialog) { dialog.Command1[0]->click(); });
-    dialogWasGone = QApplication::activeModalWidget() == nullptr;
+    Start(title, [](FrmConfirm& dialog) { dialog.Command1[0].Click(); });
+    const bool dialogWasGone = ModalDialog() == nullptr;
 
     EXPECT_EQ(messages_.Texts(),
               std::vector<std::string>{"Reference Image Installation is finished."});
     EXPECT_EQ(ending_.Status(), 0);
     EXPECT_TRUE(dialogWasGone);
-    EXPECT_FALSE(title.isVisible());
+    EXPECT_FALSE(title.Visible());
     EXPECT_EQ(ListFiles(prefix_.DriveC() / "Viewer"),
               (std::vector<std::string>{"a.jpg", "set1/b.jpg"}));
     EXPECT_EQ(ReadFile(prefix_.DriveC() / "Viewer" / "a.jpg"), "first");
@@ -142,11 +143,11 @@ TEST_F(TitleWindowTest, OkInstallsTheImagesAndEndsTheProgram) {
 TEST_F(TitleWindowTest, AnErrorWhileTheDialogLoadsIsReported) {
     prefix_.WriteSystemReg(ViewerRegistration("C:\\Gone\\ZORVIKViewer.EXE"));
     FrmVantrel title;
-    EXPECT_FALSE(RunEventHandler([&] { title.Form_Load(); }));
+    EXPECT_FALSE(RunEventHandler([&] { title.Load(); }));
     EXPECT_EQ(messages_.Texts(),
               std::vector<std::string>{"Run-time error '76':\n\nPath not found"});
     EXPECT_EQ(ending_.Status(), 1);
-    EXPECT_FALSE(title.isVisible());
+    EXPECT_FALSE(title.Visible());
 }
 
 }  // namespace

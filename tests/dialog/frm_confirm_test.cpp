@@ -1,26 +1,18 @@
-// "Confirm" as the user meets it: both states, its geometry and keys, the hidden file list, the
-// installation run and every way the program ends from it.
+// "Confirm" as the user meets it, through the forms' own properties: both states, its design,
+// the hidden file list, the installation run and every way the program ends from it.
 
 #include "dialog/frm_confirm.h"
 
 #include <gtest/gtest.h>
 
-#include <QCursor>
-#include <QGuiApplication>
-#include <QKeyEvent>
-#include <QLabel>
-#include <QProgressBar>
 #include <filesystem>
 #include <map>
 #include <memory>
 
 #include "app/gui_test_support.h"
 #include "cabinet/cab_file.h"
-#include "platform/forms/command_button.h"
-#include "platform/forms/dir_list_box.h"
-#include "platform/forms/drive_list_box.h"
-#include "platform/forms/list_view.h"
-#include "platform/forms/twips.h"
+#include "platform/cursors.h"
+#include "platform/forms/runtime.h"
 #include "platform/message_box.h"
 #include "support/cab_builder.h"
 
@@ -56,10 +48,10 @@ class ConfirmTest : public ::testing::Test {
         MakeCabWithGcab(Cabinet(), source.Path(), true);
     }
 
-    // Creates the dialog and runs its load handler as the runtime does.
+    // Creates the dialog and loads it as the runtime does.
     std::unique_ptr<FrmConfirm> Load() {
         auto dialog = std::make_unique<FrmConfirm>();
-        loaded_ = RunEventHandler([&] { dialog->Form_Load(); });
+        loaded_ = RunEventHandler([&] { dialog->Load(); });
         return dialog;
     }
 
@@ -74,7 +66,7 @@ class ConfirmTest : public ::testing::Test {
     TempPrefix prefix_;
     ScopedProgramFolder folder_{"C:\\Setup"};
     MessageBoxRecorder messages_;
-    EndOfProgramRecorder ending_;
+    EndOfRunRecorder ending_;
     bool loaded_ = false;
 };
 
@@ -88,28 +80,27 @@ TEST_F(ConfirmTest, FoundStateNamesTheViewersFolderAndOffersOkAndCancel) {
     RegisterViewer();
     const auto dialog = Load();
     ASSERT_TRUE(loaded_);
-    EXPECT_EQ(dialog->windowTitle().toStdString(), "Confirm");
-    EXPECT_EQ(dialog->Label1->text().toStdString(),
-              "Reference Images must be installed to following folder.");
-    EXPECT_EQ(dialog->Label2->text().toStdString(), "This folder can not be changed.");
+    EXPECT_EQ(dialog->Caption(), "Confirm");
+    EXPECT_EQ(dialog->Label1.Caption(), "Reference Images must be installed to following folder.");
+    EXPECT_EQ(dialog->Label2.Caption(), "This folder can not be changed.");
     EXPECT_EQ(dialog->InstallFolder(), "C:\\Viewer\\");
 
-    EXPECT_FALSE(dialog->Drive1->isHidden());
-    EXPECT_FALSE(dialog->Dir1->isHidden());
-    EXPECT_FALSE(dialog->Drive1->isEnabled());
-    EXPECT_FALSE(dialog->Dir1->isEnabled());
-    EXPECT_EQ(dialog->Drive1->Drive(), "c:");
-    EXPECT_EQ(dialog->Dir1->Path(), "C:\\Viewer");
+    EXPECT_TRUE(dialog->Drive1.Visible());
+    EXPECT_TRUE(dialog->Dir1.Visible());
+    EXPECT_FALSE(dialog->Drive1.Enabled());
+    EXPECT_FALSE(dialog->Dir1.Enabled());
+    EXPECT_EQ(dialog->Drive1.Drive(), "c:");
+    EXPECT_EQ(dialog->Dir1.Path(), "C:\\Viewer");
 
-    EXPECT_FALSE(dialog->Command1[0]->isHidden());
-    EXPECT_EQ(dialog->Command1[0]->text().toStdString(), "OK");
-    EXPECT_EQ(dialog->Command1[0]->toolTip().toStdString(), "Continue installation");
-    EXPECT_FALSE(dialog->Command1[1]->isHidden());
-    EXPECT_EQ(dialog->Command1[1]->text().toStdString(), "Cancel");
-    EXPECT_EQ(dialog->Command1[1]->toolTip().toStdString(), "Cancel installation and Quit");
+    EXPECT_TRUE(dialog->Command1[0].Visible());
+    EXPECT_EQ(dialog->Command1[0].Caption(), "OK");
+    EXPECT_EQ(dialog->Command1[0].ToolTipText(), "Continue installation");
+    EXPECT_TRUE(dialog->Command1[1].Visible());
+    EXPECT_EQ(dialog->Command1[1].Caption(), "Cancel");
+    EXPECT_EQ(dialog->Command1[1].ToolTipText(), "Cancel installation and Quit");
 
-    EXPECT_TRUE(dialog->lvwCabFile->isHidden());
-    EXPECT_TRUE(dialog->pbrInstall->isHidden());
+    EXPECT_FALSE(dialog->lvwCabFile.Visible());
+    EXPECT_FALSE(dialog->pbrInstall.Visible());
     EXPECT_TRUE(messages_.Texts().empty());
     EXPECT_FALSE(ending_.Status().has_value());
 }
@@ -117,18 +108,18 @@ TEST_F(ConfirmTest, FoundStateNamesTheViewersFolderAndOffersOkAndCancel) {
 TEST_F(ConfirmTest, NotFoundStateSaysSoAndOffersASingleOk) {
     const auto dialog = Load();
     ASSERT_TRUE(loaded_);
-    EXPECT_EQ(dialog->Label1->text().toStdString(), "Not found ZORVIKViewer");
-    EXPECT_EQ(dialog->Label2->text().toStdString(), "Reference Images can not be installed.");
+    EXPECT_EQ(dialog->Label1.Caption(), "Not found ZORVIKViewer");
+    EXPECT_EQ(dialog->Label2.Caption(), "Reference Images can not be installed.");
     EXPECT_EQ(dialog->InstallFolder(), "");
-    EXPECT_TRUE(dialog->Drive1->isHidden());
-    EXPECT_TRUE(dialog->Dir1->isHidden());
-    EXPECT_FALSE(dialog->Drive1->isEnabled());
-    EXPECT_FALSE(dialog->Dir1->isEnabled());
-    EXPECT_TRUE(dialog->Command1[0]->isHidden());
-    EXPECT_FALSE(dialog->Command1[1]->isHidden());
-    EXPECT_EQ(dialog->Command1[1]->text().toStdString(), "OK");
-    EXPECT_EQ(dialog->Command1[1]->toolTip().toStdString(), "Cancel installation and Quit");
-    EXPECT_TRUE(dialog->lvwCabFile->isHidden());
+    EXPECT_FALSE(dialog->Drive1.Visible());
+    EXPECT_FALSE(dialog->Dir1.Visible());
+    EXPECT_FALSE(dialog->Drive1.Enabled());
+    EXPECT_FALSE(dialog->Dir1.Enabled());
+    EXPECT_FALSE(dialog->Command1[0].Visible());
+    EXPECT_TRUE(dialog->Command1[1].Visible());
+    EXPECT_EQ(dialog->Command1[1].Caption(), "OK");
+    EXPECT_EQ(dialog->Command1[1].ToolTipText(), "Cancel installation and Quit");
+    EXPECT_FALSE(dialog->lvwCabFile.Visible());
     EXPECT_TRUE(messages_.Texts().empty());
 }
 
@@ -140,88 +131,76 @@ TEST_F(ConfirmTest, EveryMessageLineFitsItsLabel) {
             prefix.WriteSystemReg(ViewerRegistration("C:\\Viewer\\ZORVIKViewer.EXE"));
         }
         const auto dialog = Load();
-        for (const QLabel* label : {dialog->Label1, dialog->Label2}) {
-            EXPECT_LE(label->fontMetrics().horizontalAdvance(label->text()), label->width())
-                << label->text().toStdString();
-            EXPECT_GE(label->font().pointSizeF(), 6.0);
+        for (const Label* label : {&dialog->Label1, &dialog->Label2}) {
+            EXPECT_GT(TextWidth(label->Font(), label->Caption()), 0.0) << label->Caption();
+            EXPECT_LE(TextWidth(label->Font(), label->Caption()), label->Width())
+                << label->Caption();
+            EXPECT_GE(label->Font().Size, 6.0f);
+            EXPECT_EQ(label->Font().Name, "MS Sans Serif");
         }
-        EXPECT_EQ(dialog->Label1->font(), dialog->Label2->font());
+        EXPECT_EQ(dialog->Label1.Font(), dialog->Label2.Font());
     }
 }
 
-TEST_F(ConfirmTest, ADialogWindowWithACloseBoxOnly) {
+TEST_F(ConfirmTest, AFixedDialogOwnedByTheTitleWindow) {
     const auto dialog = Load();
-    const Qt::WindowFlags flags = dialog->windowFlags();
-    EXPECT_EQ(dialog->windowType(), Qt::Dialog);
-    EXPECT_TRUE(flags.testFlag(Qt::WindowCloseButtonHint));
-    EXPECT_FALSE(flags.testFlag(Qt::WindowMinimizeButtonHint));
-    EXPECT_FALSE(flags.testFlag(Qt::WindowMaximizeButtonHint));
-    EXPECT_FALSE(flags.testFlag(Qt::WindowContextHelpButtonHint));
-    EXPECT_EQ(dialog->minimumSize(), dialog->maximumSize());
+    EXPECT_EQ(dialog->BorderStyle(), FormBorder::FixedDialog);
+    EXPECT_FALSE(dialog->ShowInTaskbar());
+    EXPECT_EQ(dialog->StartUpPosition(), StartPosition::CenterOwner);
+    EXPECT_EQ(dialog->ClientWidth(), 4680.0f);
+    EXPECT_EQ(dialog->ClientHeight(), 3090.0f);
+    EXPECT_EQ(dialog->Font(), (StdFont{"MS Sans Serif", 8, false, false}));
 }
 
-// ---- Geometry, at the 96 dots per inch of the offscreen screen
+// ---- The design in twips, and the tab order
 
 struct Placement {
     const char* Control;
-    QRect Pixels;
+    TwipsRect Twips;
+    int TabIndex;
 };
 
-class ConfirmGeometryTest : public ConfirmTest, public ::testing::WithParamInterface<Placement> {
+class ConfirmDesignTest : public ConfirmTest, public ::testing::WithParamInterface<Placement> {
   protected:
-    static QWidget* Control(const FrmConfirm& dialog, const std::string& name) {
-        const std::map<std::string, QWidget*> controls = {
-            {"Label1", dialog.Label1},           {"Label2", dialog.Label2},
-            {"Drive1", dialog.Drive1},           {"Dir1", dialog.Dir1},
-            {"Command1(0)", dialog.Command1[0]}, {"Command1(1)", dialog.Command1[1]},
-            {"lvwCabFile", dialog.lvwCabFile},   {"pbrInstall", dialog.pbrInstall}};
-        return controls.at(name);
+    static const Control& ControlNamed(const FrmConfirm& dialog, const std::string& name) {
+        const std::map<std::string, const Control*> controls = {
+            {"Label1", &dialog.Label1},           {"Label2", &dialog.Label2},
+            {"Drive1", &dialog.Drive1},           {"Dir1", &dialog.Dir1},
+            {"Command1(0)", &dialog.Command1[0]}, {"Command1(1)", &dialog.Command1[1]},
+            {"lvwCabFile", &dialog.lvwCabFile},   {"pbrInstall", &dialog.pbrInstall}};
+        return *controls.at(name);
     }
 };
 
-TEST_P(ConfirmGeometryTest, FollowsTheDesignInTwips) {
-    ASSERT_EQ(LogicalDpi(), 96.0);
+TEST_P(ConfirmDesignTest, PlacesAndOrdersEveryControl) {
     RegisterViewer();
     const auto dialog = Load();
-    EXPECT_EQ(dialog->size(), QSize(312, 206));
-    EXPECT_EQ(Control(*dialog, GetParam().Control)->geometry(), GetParam().Pixels);
+    const Control& control = ControlNamed(*dialog, GetParam().Control);
+    EXPECT_EQ(control.Place(), GetParam().Twips);
+    EXPECT_EQ(control.TabIndex(), GetParam().TabIndex);
 }
 
-INSTANTIATE_TEST_SUITE_P(Controls, ConfirmGeometryTest,
-                         ::testing::Values(Placement{"Label1", {8, 8, 297, 17}},
-                                           Placement{"Label2", {8, 24, 297, 17}},
-                                           Placement{"Drive1", {8, 48, 297, 20}},
-                                           Placement{"Dir1", {8, 72, 297, 90}},
-                                           Placement{"Command1(0)", {136, 168, 81, 33}},
-                                           Placement{"Command1(1)", {224, 168, 81, 33}},
+INSTANTIATE_TEST_SUITE_P(Controls, ConfirmDesignTest,
+                         ::testing::Values(Placement{"Label1", {120, 120, 4455, 255}, 0},
+                                           Placement{"Drive1", {120, 720, 4455, 300}, 1},
+                                           Placement{"Dir1", {120, 1080, 4455, 1350}, 2},
+                                           Placement{"Command1(0)", {2040, 2520, 1215, 495}, 3},
+                                           Placement{"Command1(1)", {3360, 2520, 1215, 495}, 4},
+                                           Placement{"Label2", {120, 360, 4455, 255}, 5},
                                            // moved to the left edge by the column sizing
-                                           Placement{"lvwCabFile", {0, 160, 121, 41}},
-                                           Placement{"pbrInstall", {8, 173, 121, 23}}),
+                                           Placement{"lvwCabFile", {0, 2400, 1815, 615}, 6},
+                                           Placement{"pbrInstall", {120, 2595, 1815, 345}, 7}),
                          [](const auto& info) {
                              std::string name = info.param.Control;
                              std::erase_if(name, [](char c) { return c == '(' || c == ')'; });
                              return name;
                          });
 
-TEST_F(ConfirmTest, TabOrderFollowsTheDesign) {
-    RegisterViewer();
-    const auto dialog = Load();
-    std::vector<QWidget*> order;
-    for (QWidget* widget = dialog->nextInFocusChain(); widget != dialog.get();
-         widget = widget->nextInFocusChain()) {
-        if (widget->focusPolicy() & Qt::TabFocus) {
-            order.push_back(widget);
-        }
-    }
-    EXPECT_EQ(order, (std::vector<QWidget*>{dialog->Drive1, dialog->Dir1, dialog->Command1[0],
-                                            dialog->Command1[1], dialog->lvwCabFile}));
-}
-
 // ---- The hidden list
 
 TEST_F(ConfirmTest, ColumnsAreSizedFromTheListsWidth) {
     const auto dialog = Load();
-    const ListView& list = *dialog->lvwCabFile;
+    const ListView& list = dialog->lvwCabFile;
     EXPECT_EQ(list.Left(), 0.0f);
     EXPECT_EQ(list.Width(), 1815.0f);
     std::vector<std::pair<std::string, float>> columns;
@@ -258,16 +237,17 @@ TEST_F(ConfirmTest, EachFileOfTheCabinetBecomesOneRowAndTheFirstIsSelected) {
         bool operator==(const Row&) const = default;
     };
     std::vector<Row> rows;
-    for (const ListItem& item : dialog->lvwCabFile->ListItems()) {
+    for (const ListItem& item : dialog->lvwCabFile.ListItems()) {
         rows.push_back({item.Text(), item.ToolTipText(), item.SubItems(1), item.SubItems(2),
                         item.SubItems(3), item.SubItems(4), item.SubItems(5), item.Selected()});
     }
+    // The general date/time text of the C locale the tests run in.
     const std::vector<Row> expected = {
-        {"a.jpg", "a.jpg", "2009-01-01 12:00:00", "345", "set1\\", "20090101120000",
+        {"a.jpg", "a.jpg", "01/01/09 12:00:00", "345", "set1\\", "20090101120000",
          "000000000000000000345", true},
-        {"top.txt", "top.txt", "2009-01-01 12:00:00", "0", "", "20090101120000",
+        {"top.txt", "top.txt", "01/01/09 12:00:00", "0", "", "20090101120000",
          "000000000000000000000", false},
-        {"c.jpg", "c.jpg", "2016-12-31 23:59:58", "1", "set1\\case01\\", "20161231235958",
+        {"c.jpg", "c.jpg", "12/31/16 23:59:58", "1", "set1\\case01\\", "20161231235958",
          "000000000000000000001", false},
     };
     ASSERT_EQ(rows.size(), expected.size());
@@ -279,15 +259,20 @@ TEST_F(ConfirmTest, EachFileOfTheCabinetBecomesOneRowAndTheFirstIsSelected) {
 
 // ---- The installation run
 
+bool Overlap(const TwipsRect& a, const TwipsRect& b) {
+    return a.Left < b.Left + b.Width && b.Left < a.Left + a.Width && a.Top < b.Top + b.Height &&
+           b.Top < a.Top + a.Height;
+}
+
 TEST_F(ConfirmTest, OneSelectedRowMakesOneExtractionPassWhileTheProgressShows) {
     RegisterViewer();
     MakeCabinet(kImages);
     const auto dialog = Load();
-    dialog->show();
+    dialog->Show();
 
     int written = 0;
     bool progressShown = false;
-    std::vector<QWidget*> overlapped;
+    std::vector<const Control*> overlapped;
     WhenLoopRuns([&] {
         // The installation lets the window system's events through: this runs inside it.
         const auto cab = dialog->Cab();
@@ -296,17 +281,16 @@ TEST_F(ConfirmTest, OneSelectedRowMakesOneExtractionPassWhileTheProgressShows) {
             ++written;
             inner(file);
         };
-        progressShown = dialog->pbrInstall->isVisible();
-        const std::vector<QWidget*> controls = {dialog->Label1,      dialog->Label2,
-                                                dialog->Drive1,      dialog->Dir1,
-                                                dialog->Command1[0], dialog->Command1[1]};
-        for (QWidget* control : controls) {
-            if (control->isVisible() &&
-                control->geometry().intersects(dialog->pbrInstall->geometry())) {
+        progressShown = dialog->Visible() && dialog->pbrInstall.Visible();
+        const std::vector<const Control*> controls = {&dialog->Label1,      &dialog->Label2,
+                                                      &dialog->Drive1,      &dialog->Dir1,
+                                                      &dialog->Command1[0], &dialog->Command1[1]};
+        for (const Control* control : controls) {
+            if (control->Visible() && Overlap(control->Place(), dialog->pbrInstall.Place())) {
                 overlapped.push_back(control);
             }
         }
-        dialog->Command1[1]->click();  // not acted on while the run goes on
+        dialog->Command1[1].Click();  // not acted on while the run goes on
     });
     const InstallationOutcome outcome = dialog->Installation();
 
@@ -315,8 +299,9 @@ TEST_F(ConfirmTest, OneSelectedRowMakesOneExtractionPassWhileTheProgressShows) {
     EXPECT_EQ(ViewerFiles(), kImages);
     EXPECT_TRUE(progressShown);
     EXPECT_TRUE(overlapped.empty());
-    EXPECT_FALSE(dialog->pbrInstall->isVisible());
-    EXPECT_EQ(dialog->pbrInstall->value(), 3);
+    EXPECT_FALSE(dialog->pbrInstall.Visible());
+    EXPECT_EQ(dialog->pbrInstall.Value(), 3);
+    EXPECT_EQ(dialog->pbrInstall.Max(), 3);
     EXPECT_FALSE(ending_.Status().has_value());
     EXPECT_TRUE(messages_.Texts().empty());
 }
@@ -326,7 +311,7 @@ TEST_F(ConfirmTest, AnEmptyCabinetMakesNoPass) {
     WriteFile(Cabinet(), BuildStoredCab({}));
     const auto dialog = Load();
     EXPECT_TRUE(dialog->Installation().Listed);
-    EXPECT_TRUE(dialog->lvwCabFile->ListItems().empty());
+    EXPECT_TRUE(dialog->lvwCabFile.ListItems().empty());
     EXPECT_TRUE(ViewerFiles().empty());
 }
 
@@ -373,14 +358,14 @@ TEST_P(ConfirmFlowTest, ShowsItsMessagesInOrderAndEndsWithItsStatus) {
     MakeCabinetOfKind(flow.Cabinet);
     const auto dialog = Load();
     ASSERT_TRUE(loaded_);
-    dialog->show();
-    ASSERT_TRUE(dialog->Command1[flow.Button]->isVisible());
+    dialog->Show();
+    ASSERT_TRUE(dialog->Command1[flow.Button].Visible());
 
-    dialog->Command1[flow.Button]->click();
+    dialog->Command1[flow.Button].Click();
 
     EXPECT_EQ(messages_.Texts(), flow.Messages);
     EXPECT_EQ(ending_.Status(), flow.Status);
-    EXPECT_FALSE(dialog->isVisible());
+    EXPECT_FALSE(dialog->Visible());
     if (flow.Registration == ViewerIs::Registered) {
         EXPECT_EQ(ViewerFiles(), flow.Installed);
     }
@@ -415,28 +400,27 @@ INSTANTIATE_TEST_SUITE_P(
 
 TEST_F(ConfirmTest, TheCursorWaitsDuringTheRunAndIsBackForTheClosingMessage) {
     RegisterViewer();
+    const HCURSOR wait = LoadCursorA(nullptr, IDC_WAIT);
     std::vector<std::pair<std::string, bool>> shown;  // text, waiting
-    const auto previous = SetMessageBoxPresenter([&](const std::string& text) {
-        const QCursor* cursor = QGuiApplication::overrideCursor();
-        shown.emplace_back(text, cursor != nullptr && cursor->shape() == Qt::WaitCursor);
-    });
+    const auto previous = SetMessageBoxPresenter(
+        [&](const std::string& text) { shown.emplace_back(text, GetCursor() == wait); });
     {
         const auto dialog = Load();
-        dialog->Command1[0]->click();
+        dialog->Command1[0].Click();
     }
     SetMessageBoxPresenter(previous);
     EXPECT_EQ(shown, (std::vector<std::pair<std::string, bool>>{{"Error22", true},
                                                                 {"GetInfo Error", true}}));
-    EXPECT_EQ(QGuiApplication::overrideCursor(), nullptr);
+    EXPECT_EQ(GetCursor(), LoadCursorA(nullptr, IDC_ARROW));
     EXPECT_EQ(ending_.Status(), 1);
 
     MakeCabinet(kImages);
     shown.clear();
-    EndOfProgramRecorder second;
+    EndOfRunRecorder second;
     SetMessageBoxPresenter([&](const std::string& text) {
-        shown.emplace_back(text, QGuiApplication::overrideCursor() != nullptr);
+        shown.emplace_back(text, GetCursor() != LoadCursorA(nullptr, IDC_ARROW));
     });
-    Load()->Command1[0]->click();
+    Load()->Command1[0].Click();
     SetMessageBoxPresenter(previous);
     EXPECT_EQ(shown, (std::vector<std::pair<std::string, bool>>{{kFinished, false}}));
     EXPECT_EQ(second.Status(), 0);
@@ -474,7 +458,7 @@ TEST_F(ConfirmTest, AnErrorRaisedDuringTheRunIsReportedAndEndsTheProgram) {
     // "C:\Viewer\" and this name make a target of 260 bytes, one more than the service takes.
     WriteFile(Cabinet(), BuildStoredCab({{"first.txt", "1"}, {std::string(250, 'n'), "2"}}));
     const auto dialog = Load();
-    dialog->Command1[0]->click();
+    dialog->Command1[0].Click();
     ASSERT_EQ(messages_.Texts().size(), 1u);
     EXPECT_TRUE(messages_.Texts()[0].starts_with("Run-time error '9':\n\n"))
         << messages_.Texts()[0];
@@ -482,40 +466,25 @@ TEST_F(ConfirmTest, AnErrorRaisedDuringTheRunIsReportedAndEndsTheProgram) {
     EXPECT_EQ(ViewerFiles(), (FileSet{{"first.txt", "1"}}));
 }
 
-// ---- Keys
+// ---- Closing through the frame
 
-TEST_F(ConfirmTest, EscapeDoesNotCloseTheDialog) {
-    RegisterViewer();
-    const auto dialog = Load();
-    dialog->show();
-    QKeyEvent escape(QEvent::KeyPress, Qt::Key_Escape, Qt::NoModifier);
-    QApplication::sendEvent(dialog.get(), &escape);
-    EXPECT_TRUE(dialog->isVisible());
-    EXPECT_FALSE(ending_.Status().has_value());
-}
-
-TEST_F(ConfirmTest, EnterActsOnTheFocusedButton) {
-    const auto dialog = Load();
-    dialog->show();
-    QKeyEvent enter(QEvent::KeyPress, Qt::Key_Return, Qt::NoModifier);
-    QApplication::sendEvent(dialog->Command1[1], &enter);
-    EXPECT_EQ(ending_.Status(), 2);
-    EXPECT_TRUE(messages_.Texts().empty());
-}
-
-TEST_F(ConfirmTest, ClosingThroughTheFrameIsRefusedWhileInstalling) {
+TEST_F(ConfirmTest, ClosingThroughTheFrameUnloadsTheDialogButNotWhileInstalling) {
     RegisterViewer();
     MakeCabinet(kImages);
     const auto dialog = Load();
-    dialog->show();
-    bool stillVisible = false;
+    dialog->Show();
+    bool refused = false;
     WhenLoopRuns([&] {
-        dialog->close();
-        stillVisible = dialog->isVisible();
+        refused = !dialog->Unload();
+        refused = refused && dialog->Visible();
     });
     dialog->Installation();
-    EXPECT_TRUE(stillVisible);
+    EXPECT_TRUE(refused);
     EXPECT_EQ(ViewerFiles(), kImages);
+
+    EXPECT_TRUE(dialog->Unload());
+    EXPECT_FALSE(dialog->Visible());
+    EXPECT_FALSE(ending_.Status().has_value());
 }
 
 }  // namespace

@@ -1,22 +1,18 @@
 #include "platform/forms/command_button.h"
 
-#include <QKeyEvent>
+#include "platform/forms/program.h"
 
 namespace vantrel {
 
-CommandButton::CommandButton(QWidget* parent) : QPushButton(parent) {
-    setAutoDefault(false);
-    setDefault(false);
+CommandButton::CommandButton(Form& parent, std::int16_t index)
+    : CaptionedControl(parent), index_(index) {
+    CreatePeer(*this);
 }
 
-void CommandButton::keyPressEvent(QKeyEvent* event) {
-    const bool enter = event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter;
-    const bool plain = (event->modifiers() & ~Qt::KeypadModifier) == Qt::NoModifier;
-    if (enter && plain && !event->isAutoRepeat()) {
-        click();
-        return;
+void CommandButton::Click() {
+    if (Enabled() && clickHandler_) {
+        RunEventHandler([this] { clickHandler_(index_); });
     }
-    QPushButton::keyPressEvent(event);
 }
 
 }  // namespace vantrel

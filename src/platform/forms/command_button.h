@@ -1,18 +1,31 @@
 #pragma once
 
-#include <QPushButton>
+#include <cstdint>
+#include <functional>
+
+#include "platform/forms/control.h"
 
 namespace vantrel {
 
-// A command button as the forms runtime has it: never the dialog's default button, and acted
-// on with Space or Enter only while it has the focus.
-class CommandButton : public QPushButton {
-    Q_OBJECT
+// A button of a control array: the buttons of one array share a click handler, which receives
+// the button's index. A button is never a form's default or cancel button: Enter and Space act
+// on the button that has the focus, Escape on none.
+class CommandButton : public CaptionedControl {
   public:
-    explicit CommandButton(QWidget* parent = nullptr);
+    CommandButton(Form& parent, std::int16_t index);
 
-  protected:
-    void keyPressEvent(QKeyEvent* event) override;
+    std::int16_t Index() const { return index_; }
+
+    using ClickHandler = std::function<void(std::int16_t Index)>;
+    void SetClickHandler(ClickHandler handler) { clickHandler_ = std::move(handler); }
+
+    // A click, from the user or the program: the handler runs as an event handler (an error
+    // escaping it is reported and ends the program). A disabled button does nothing.
+    void Click();
+
+  private:
+    std::int16_t index_;
+    ClickHandler clickHandler_;
 };
 
 }  // namespace vantrel

@@ -1,42 +1,38 @@
 #include "platform/forms/drive_list_box.h"
 
+#include <algorithm>
 #include <cctype>
-#include <filesystem>
 
-#include "platform/posix/files/drives.h"
-#include "platform/forms/program.h"
-#include "shared/raised_error.h"
+#include "platform/file_system.h"
+#include "shared/runtime_error.h"
 
 namespace vantrel {
 namespace {
 
-constexpr int kDeviceUnavailable = 68;
-
-QString DriveText(char letter) {
-    return QString(QChar(std::tolower(static_cast<unsigned char>(letter)))) + ':';
+std::string DriveText(char letter) {
+    return {static_cast<char>(std::tolower(static_cast<unsigned char>(letter))), ':'};
 }
 
 // The drive of the process's current folder, or the first drive when no drive holds it.
 char CurrentDriveLetter() {
-    std::error_code error;
-    const auto current = ToWindowsPath(std::filesystem::current_path(error));
-    if (!error && current && !current->empty()) {
-        return static_cast<char>(std::toupper(static_cast<unsigned char>((*current)[0])));
+    const auto current = CurrentFolder();
+    if (current && !current->empty()) {
+        return current->front();
     }
-    const auto drives = MappedDrives();
-    return drives.empty() ? '\0' : drives.front().Letter;
+    const auto letters = DriveLetters();
+    return letters.empty() ? '\0' : letters.front();
 }
 
 }  // namespace
 
-DriveListBox::DriveListBox(QWidget* parent) : QComboBox(parent) {
+DriveListBox::DriveListBox(Form& parent) : Control(parent) {
     Refresh();
-    const int current = findText(DriveText(CurrentDriveLetter()));
-    setCurrentIndex(current >= 0 ? current : 0);
+    ShowDrive(CurrentDriveLetter());
+    CreatePeer(*this);
 }
 
 std::string DriveListBox::Drive() const {
-    return currentText().toStdString();
+    return listIndex_ >= 0 ? list_[static_cast<std::size_t>(listIndex_)] : std::string();
 }
 
 void DriveListBox::SetDrive(const std::string& drive) {
@@ -44,23 +40,34 @@ void DriveListBox::SetDrive(const std::string& drive) {
         return;
     }
     Refresh();
-    const int index = findText(DriveText(drive.front()));
-    if (!std::isalpha(static_cast<unsigned char>(drive.front())) || index < 0) {
-        throw RaisedError(kDeviceUnavailable, kRuntimeErrorSource, "Device unavailable");
+    const char letter = drive.front();
+    const int index = IndexOf(letter);
+    if (!std::isalpha(static_cast<unsigned char>(letter)) || index < 0) {
+        RuntimeError::Raise(RuntimeError::DeviceUnavailable);
     }
-    setCurrentIndex(index);
+    listIndex_ = index;
+    Notify(Property::Content);
 }
 
 void DriveListBox::Refresh() {
-    const QString shown = currentText();
-    clear();
-    for (const auto& drive : MappedDrives()) {
-        addItem(DriveText(drive.Letter));
+    const std::string shown = Drive();
+    list_.clear();
+    for (const char letter : DriveLetters()) {
+        list_.push_back(DriveText(letter));
     }
-    const int index = findText(shown);
-    if (index >= 0) {
-        setCurrentIndex(index);
-    }
+    ShowDrive(shown.empty() ? '\0' : shown.front());
+}
+
+// A drive that does not exist shows the first one, as a list box does once filled.
+void DriveListBox::ShowDrive(char letter) {
+    const int index = IndexOf(letter);
+    listIndex_ = index >= 0 || list_.empty() ? index : 0;
+    Notify(Property::Content);
+}
+
+int DriveListBox::IndexOf(char letter) const {
+    const auto found = std::find(list_.begin(), list_.end(), DriveText(letter));
+    return found == list_.end() ? -1 : static_cast<int>(found - list_.begin());
 }
 
 }  // namespace vantrel

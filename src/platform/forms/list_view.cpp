@@ -1,24 +1,15 @@
 #include "platform/forms/list_view.h"
 
-#include "platform/forms/program.h"
-#include "platform/forms/twips.h"
-#include "shared/raised_error.h"
+#include "shared/runtime_error.h"
 
 namespace vantrel {
-namespace {
-
-constexpr int kInvalidPropertyValue = 380;
-constexpr int kIndexOutOfBounds = 35600;
-constexpr int kElementNotFound = 35601;
-
-}  // namespace
 
 ListItem::ListItem(const ListView& owner, std::string text)
     : owner_(&owner), text_(std::move(text)) {}
 
 const std::string& ListItem::SubItems(int index) const {
     if (index < 1 || index >= static_cast<int>(owner_->ColumnHeaders().size())) {
-        throw RaisedError(kInvalidPropertyValue, kRuntimeErrorSource, "Invalid property value");
+        RuntimeError::Raise(RuntimeError::InvalidPropertyValue);
     }
     static const std::string empty;
     const auto slot = static_cast<std::size_t>(index - 1);
@@ -34,14 +25,8 @@ void ListItem::SetSubItems(int index, std::string text) {
     subItems_[slot] = std::move(text);
 }
 
-ListView::ListView(QWidget* parent) : QWidget(parent) {}
-
-void ListView::Move(float left, float top, float width, float height) {
-    left_ = left;
-    top_ = top;
-    width_ = width;
-    height_ = height;
-    PlaceInTwips(*this, left, top, width, height);
+ListView::ListView(Form& parent) : Control(parent) {
+    CreatePeer(*this);
 }
 
 ColumnHeader& ListView::AddColumnHeader(std::string key, std::string text, float width,
@@ -56,7 +41,7 @@ ColumnHeader& ListView::ColumnHeaders(const std::string& key) {
             return column;
         }
     }
-    throw RaisedError(kElementNotFound, kRuntimeErrorSource, "Element not found");
+    RuntimeError::Raise(RuntimeError::ElementNotFound);
 }
 
 ListItem& ListView::AddListItem(std::string text) {
@@ -70,7 +55,7 @@ ListItem& ListView::AddListItem(std::string text) {
 
 void ListView::SetSelected(std::size_t index, bool selected) {
     if (index >= items_.size()) {
-        throw RaisedError(kIndexOutOfBounds, kRuntimeErrorSource, "Index out of bounds");
+        RuntimeError::Raise(RuntimeError::IndexOutOfBounds);
     }
     if (selected) {
         for (auto& item : items_) {

@@ -1,9 +1,10 @@
 #pragma once
 
-#include <QWidget>
 #include <deque>
 #include <string>
 #include <vector>
+
+#include "platform/forms/control.h"
 
 namespace vantrel {
 
@@ -11,7 +12,7 @@ class ListView;
 
 enum class ColumnAlignment { Left, Right, Center };
 
-// One report column. Widths are twips in single precision, as the original control keeps them.
+// One report column. Widths are twips in single precision, as the common control keeps them.
 struct ColumnHeader {
     std::string Key;
     std::string Text;
@@ -44,21 +45,13 @@ class ListItem {
     bool selected_ = false;
 };
 
-// Stands in for the common controls' list view in report mode, as a working store: keyed
-// columns, rows with sub-items, and the single selection of the original control, including its
-// rule that the first row added to an empty list becomes the selected row. It keeps its
-// position in twips; it draws nothing of its own, since the program never shows it.
-class ListView : public QWidget {
-    Q_OBJECT
+// The common controls' list view in report mode: keyed columns, rows with sub-items, and the
+// control's single selection, including its rule that the first row added to an empty list
+// becomes the selected row. Rows and columns are the list's own; a peer shows at most its
+// place (the program uses the list as a working store and never shows it).
+class ListView : public Control {
   public:
-    explicit ListView(QWidget* parent = nullptr);
-
-    float Left() const { return left_; }
-    float Top() const { return top_; }
-    float Width() const { return width_; }
-    float Height() const { return height_; }
-    void Move(float left, float top, float width, float height);
-    void SetLeft(float left) { Move(left, top_, width_, height_); }
+    explicit ListView(Form& parent);
 
     // Columns, in order; found by key. An unknown key raises RaisedError 35601 "Element not
     // found".
@@ -72,15 +65,12 @@ class ListView : public QWidget {
     const std::deque<ListItem>& ListItems() const { return items_; }
 
     // Selects one row, or clears its selection; selecting a row clears every other row's flag.
+    // A row that does not exist raises RaisedError 35600 "Index out of bounds".
     void SetSelected(std::size_t index, bool selected);
 
   private:
     std::vector<ColumnHeader> columns_;
     std::deque<ListItem> items_;
-    float left_ = 0;
-    float top_ = 0;
-    float width_ = 0;
-    float height_ = 0;
 };
 
 }  // namespace vantrel

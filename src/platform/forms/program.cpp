@@ -1,44 +1,47 @@
 #include "platform/forms/program.h"
 
-#include <QApplication>
-#include <QCoreApplication>
-#include <QWidget>
 #include <cstdio>
 #include <cstdlib>
 #include <new>
 
-#include "platform/posix/files/drives.h"
+#include "platform/file_system.h"
+#include "platform/forms/form.h"
 #include "platform/message_box.h"
 #include "shared/raised_error.h"
+#include "shared/runtime_error.h"
 
 namespace vantrel {
 namespace {
 
-constexpr int kPathNotFound = 76;
-constexpr int kOutOfMemory = 7;
-constexpr int kInternalError = 51;
-
-std::string ExecutableFolder() {
-    const auto folder = ToWindowsPath(QCoreApplication::applicationDirPath().toStdString());
+std::string ExecutablesFolder() {
+    auto folder = ExecutableFolder();
     if (!folder) {
-        throw RaisedError(kPathNotFound, kRuntimeErrorSource, "Path not found");
+        RuntimeError::Raise(RuntimeError::PathNotFound);
     }
-    return *folder;
+    return std::move(*folder);
 }
 
 ProgramFolderProvider& FolderProvider() {
-    static ProgramFolderProvider provider = ExecutableFolder;
+    static ProgramFolderProvider provider = ExecutablesFolder;
     return provider;
 }
 
-void ExitProcess(int status) {
+void ExitAtOnce(int status) {
     std::fflush(nullptr);
     std::_Exit(status);
 }
 
 EndOfProgramHandler& EndHandler() {
-    static EndOfProgramHandler handler = ExitProcess;
+    static EndOfProgramHandler handler = ExitAtOnce;
     return handler;
+}
+
+RaisedError RuntimeErrorOf(std::int32_t number, const std::string& detail = "") {
+    std::string text = RuntimeError::Text(number);
+    if (!detail.empty()) {
+        text += ": " + detail;
+    }
+    return {number, RuntimeError::Source, text};
 }
 
 }  // namespace
@@ -49,7 +52,7 @@ std::string ProgramFolder() {
 
 ProgramFolderProvider SetProgramFolderProvider(ProgramFolderProvider provider) {
     auto previous = std::move(FolderProvider());
-    FolderProvider() = provider ? std::move(provider) : ExecutableFolder;
+    FolderProvider() = provider ? std::move(provider) : ExecutablesFolder;
     return previous;
 }
 
@@ -61,16 +64,13 @@ void EndProgram(int status) {
 
 EndOfProgramHandler SetEndOfProgramHandler(EndOfProgramHandler handler) {
     auto previous = std::move(EndHandler());
-    EndHandler() = handler ? std::move(handler) : ExitProcess;
+    EndHandler() = handler ? std::move(handler) : ExitAtOnce;
     return previous;
 }
 
 void CloseAllWindows() {
-    if (qApp == nullptr) {
-        return;
-    }
-    for (QWidget* window : QApplication::topLevelWidgets()) {
-        window->hide();
+    for (Form* form : Forms()) {
+        form->Hide();
     }
 }
 
@@ -97,10 +97,9 @@ bool RunEventHandler(const std::function<void()>& handler) {
         } catch (const RaisedError& error) {
             ReportUnhandledError(error);
         } catch (const std::bad_alloc&) {
-            ReportUnhandledError(RaisedError(kOutOfMemory, kRuntimeErrorSource, "Out of memory"));
+            ReportUnhandledError(RuntimeErrorOf(RuntimeError::OutOfMemory));
         } catch (const std::exception& error) {
-            ReportUnhandledError(RaisedError(kInternalError, kRuntimeErrorSource,
-                                             std::string("Internal error: ") + error.what()));
+            ReportUnhandledError(RuntimeErrorOf(RuntimeError::InternalError, error.what()));
         }
     } catch (const ProgramEnded&) {
     }

@@ -1,7 +1,7 @@
 #pragma once
 
-// The runtime services around the two windows: the program's own folder, ending the program,
-// and the report of an error that nothing handled.
+// The runtime services around the windows: the program's own folder, ending the program, and
+// the report of an error that nothing handled.
 
 #include <functional>
 #include <string>
@@ -10,16 +10,13 @@ namespace vantrel {
 
 class RaisedError;
 
-// The Source of errors the forms runtime raises itself (controls, list view).
-inline constexpr const char* kRuntimeErrorSource = "Vantrel";
-
 // Exit statuses of the program.
 inline constexpr int kExitInstalled = 0;
 inline constexpr int kExitFailed = 1;
 inline constexpr int kExitNotInstalled = 2;  // the user cancelled, or the viewer is missing
 
-// The folder of the running executable as a Windows path, through the prefix's drives; "\"
-// ends it only at a drive's root. Raises RaisedError 76 "Path not found" when no drive holds it.
+// The folder of the running executable as a Windows path; "\" ends it only at a drive's root.
+// Raises RaisedError 76 "Path not found" when no drive holds it.
 std::string ProgramFolder();
 
 // Replaces where ProgramFolder() comes from (tests run the program from a folder of their
@@ -27,7 +24,7 @@ std::string ProgramFolder();
 using ProgramFolderProvider = std::function<std::string()>;
 ProgramFolderProvider SetProgramFolderProvider(ProgramFolderProvider provider);
 
-// Ends the program with `status`: both windows go at once and nothing of either runs again.
+// Ends the program with `status`: every window goes at once and nothing of any runs again.
 // The handler in force does the ending; the default one exits the process immediately. A
 // handler that returns (tests observing the end in-process) makes EndProgram throw
 // ProgramEnded, which unwinds the program's own frames up to the nearest RunEventHandler.
@@ -39,7 +36,7 @@ struct ProgramEnded {
     int Status;
 };
 
-// Hides every top-level window, which also ends any modal loop; no close handler runs.
+// Hides every form, which also ends any modal show; no unload handler runs.
 void CloseAllWindows();
 
 // What the runtime reports for an error nothing handled: "Run-time error '76':\n\nPath not
@@ -52,7 +49,7 @@ std::string UnhandledErrorText(const RaisedError& error);
 // Runs one of the program's event handlers as the runtime does: an error escaping it is
 // reported and ends the program. Answers false when the program ended during the handler.
 // Every call from the window system into the program goes through here, so no exception ever
-// crosses the toolkit's frames.
+// crosses the window system's frames.
 bool RunEventHandler(const std::function<void()>& handler);
 
 }  // namespace vantrel

@@ -70,8 +70,10 @@ make_cabinet() {
         "$SETUP/Images.cab")
 }
 
+# The program reads no command line, and neither may its toolkit: it is started with options Qt
+# would act on (an unknown platform would stop it at once) and must behave as without them.
 start_vantrel() {
-    (cd "$WORK" && exec "$SETUP/vantrel") &
+    (cd "$WORK" && exec "$SETUP/vantrel" -platform nonsense -style nonsense -reverse) &
     VANTREL_PID=$!
 }
 

@@ -1,4 +1,4 @@
-#include "platform/forms/cursors.h"
+#include "platform/cursors.h"
 
 #include <QCursor>
 #include <QGuiApplication>
@@ -6,18 +6,19 @@
 
 namespace vantrel {
 
-struct SystemCursor {
-    std::int32_t Number;
+struct HCURSOR__ {
+    std::uint16_t Number;
     Qt::CursorShape Shape;
 };
 
 namespace {
 
-constexpr std::array<SystemCursor, 14> kSystemCursors{{
-    {IDC_ARROW, Qt::ArrowCursor},
-    {IDC_IBEAM, Qt::IBeamCursor},
-    {IDC_WAIT, Qt::WaitCursor},
-    {IDC_CROSS, Qt::CrossCursor},
+// The system cursors by their numbers, each as the Qt shape closest to it.
+std::array<HCURSOR__, 14> kSystemCursors{{
+    {32512, Qt::ArrowCursor},
+    {32513, Qt::IBeamCursor},
+    {32514, Qt::WaitCursor},
+    {32515, Qt::CrossCursor},
     {32516, Qt::UpArrowCursor},
     {32642, Qt::SizeFDiagCursor},
     {32643, Qt::SizeBDiagCursor},
@@ -26,9 +27,11 @@ constexpr std::array<SystemCursor, 14> kSystemCursors{{
     {32646, Qt::SizeAllCursor},
     {32648, Qt::ForbiddenCursor},
     {32649, Qt::PointingHandCursor},
-    {IDC_APPSTARTING, Qt::BusyCursor},
+    {32650, Qt::BusyCursor},
     {32651, Qt::WhatsThisCursor},
 }};
+
+constexpr std::uint16_t kArrow = 32512;
 
 struct CursorState {
     HCURSOR current = &kSystemCursors[0];
@@ -42,31 +45,36 @@ CursorState& State() {
 
 }  // namespace
 
-HCURSOR LoadCursorA(HINSTANCE hInstance, std::int32_t lpCursorName) {
-    if (hInstance != nullptr) {
+HCURSOR LoadCursorA(HINSTANCE hInstance, LPCSTR lpCursorName) {
+    if (hInstance != nullptr || !IS_INTRESOURCE(lpCursorName)) {
         return nullptr;
     }
-    for (const auto& cursor : kSystemCursors) {
-        if (cursor.Number == lpCursorName) {
+    const auto number = static_cast<std::uint16_t>(reinterpret_cast<std::uintptr_t>(lpCursorName));
+    for (auto& cursor : kSystemCursors) {
+        if (cursor.Number == number) {
             return &cursor;
         }
     }
     return nullptr;
 }
 
-HCURSOR SetCursor(HCURSOR cursor) {
+HCURSOR SetCursor(HCURSOR hCursor) {
     CursorState& state = State();
     const HCURSOR previous = state.current;
     if (state.overriding) {
         QGuiApplication::restoreOverrideCursor();
     }
-    state.overriding = cursor == nullptr || cursor->Number != IDC_ARROW;
+    state.overriding = hCursor == nullptr || hCursor->Number != kArrow;
     if (state.overriding) {
         QGuiApplication::setOverrideCursor(
-            QCursor(cursor != nullptr ? cursor->Shape : Qt::BlankCursor));
+            QCursor(hCursor != nullptr ? hCursor->Shape : Qt::BlankCursor));
     }
-    state.current = cursor;
+    state.current = hCursor;
     return previous;
+}
+
+HCURSOR GetCursor() {
+    return State().current;
 }
 
 }  // namespace vantrel
