@@ -6,7 +6,7 @@
 #include <string_view>
 
 #include "cabinet/safe_name.h"
-#include "platform/last_error.h"
+#include "platform/kernel.h"
 #include "platform/message_box.h"
 #include "shared/ansi.h"
 #include "shared/raised_error.h"

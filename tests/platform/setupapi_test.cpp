@@ -12,7 +12,7 @@
 #include <random>
 
 #include "platform/posix/files/drives.h"
-#include "platform/last_error.h"
+#include "platform/kernel.h"
 #include "platform/setupapi_walk.h"
 #include "support/cab_builder.h"
 #include "support/temp_dir.h"

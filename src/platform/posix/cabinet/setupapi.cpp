@@ -13,12 +13,11 @@
 #include <string_view>
 #include <utility>
 
+#include "platform/kernel.h"
 #include "platform/posix/cabinet/errors.h"
 #include "platform/posix/cabinet/io.h"
 #include "platform/posix/cabinet/target.h"
 #include "platform/posix/files/drives.h"
-#include "platform/kernel.h"
-#include "platform/last_error.h"
 #include "shared/ansi.h"
 
 namespace vantrel {
