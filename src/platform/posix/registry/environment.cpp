@@ -3,9 +3,10 @@
 #include <algorithm>
 #include <array>
 
-#include "platform/registry.h"
 #include "platform/posix/registry/reg_file.h"
 #include "platform/posix/registry/reg_text.h"
+#include "platform/registry.h"
+#include "shared/utf16.h"
 
 extern char** environ;
 

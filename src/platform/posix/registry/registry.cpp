@@ -7,8 +7,8 @@
 #include <string>
 
 #include "platform/posix/registry/reg_file.h"
-#include "platform/posix/registry/reg_text.h"
 #include "shared/ansi.h"
+#include "shared/utf16.h"
 
 namespace vantrel {
 namespace {
