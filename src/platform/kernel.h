@@ -1,7 +1,8 @@
 #pragma once
 
-// The kernel32 functions the program uses: the thread's last error and the time conversions that
-// turn a cabinet's MS-DOS stamps into dates. On Windows they are the system's own.
+// The kernel32 functions the program uses: the thread's last error, the time conversions that
+// turn a cabinet's MS-DOS stamps into dates, and the ANSI code page with its conversions to and
+// from UTF-16. On Windows they are the system's own.
 
 #include "platform/win_types.h"
 
@@ -40,6 +41,22 @@ BOOL DosDateTimeToFileTime(WORD wFatDate, WORD wFatTime, LPFILETIME lpFileTime);
 
 // FALSE when the file time is beyond what a SYSTEMTIME holds (year 30827).
 BOOL FileTimeToSystemTime(const FILETIME* lpFileTime, LPSYSTEMTIME lpSystemTime);
+
+// The ANSI code page of the user: the one Windows uses for the locale the user's environment
+// names.
+UINT GetACP();
+
+// Text of `CodePage` to UTF-16 and back, with Windows' calling conventions: a length of -1
+// means "up to and including the terminating zero"; an output size of 0 asks for the size
+// needed; the answer is the count written, or 0 with the last error set (ERROR_INVALID_PARAMETER,
+// ERROR_INSUFFICIENT_BUFFER). `dwFlags` must be 0. Code page 0 is GetACP()'s; one the host
+// cannot convert is taken as 1252. Bytes that are no character of the code page become U+FFFD;
+// characters the code page lacks become "?", or `lpDefaultChar`'s first byte.
+int MultiByteToWideChar(UINT CodePage, DWORD dwFlags, LPCCH lpMultiByteStr, int cbMultiByte,
+                        LPWSTR lpWideCharStr, int cchWideChar);
+int WideCharToMultiByte(UINT CodePage, DWORD dwFlags, LPCWCH lpWideCharStr, int cchWideChar,
+                        LPSTR lpMultiByteStr, int cbMultiByte, LPCCH lpDefaultChar,
+                        LPBOOL lpUsedDefaultChar);
 
 }  // namespace vantrel
 
