@@ -1,8 +1,9 @@
 #pragma once
 
 // The kernel32 functions the program uses: the thread's last error, the time conversions that
-// turn a cabinet's MS-DOS stamps into dates, and the ANSI code page with its conversions to and
-// from UTF-16. On Windows they are the system's own.
+// turn a cabinet's MS-DOS stamps into dates, the expansion of environment references in
+// registry values, and the ANSI code page with its conversions to and from UTF-16. On Windows
+// they are the system's own.
 
 #include "platform/win_types.h"
 
@@ -41,6 +42,13 @@ BOOL DosDateTimeToFileTime(WORD wFatDate, WORD wFatTime, LPFILETIME lpFileTime);
 
 // FALSE when the file time is beyond what a SYSTEMTIME holds (year 30827).
 BOOL FileTimeToSystemTime(const FILETIME* lpFileTime, LPSYSTEMTIME lpSystemTime);
+
+// Replaces each %NAME% of `lpSrc` (ANSI) that names a variable of the environment a Windows
+// process sees by its value; an unknown %NAME% and a lone "%" stay as written. Over POSIX that
+// environment is the process's own, then the variables the prefix's registry gives every process
+// (see posix/registry/environment.h). Writes the result and its zero when `nSize` bytes hold
+// them, and answers the size they need: more than `nSize` means nothing was written.
+DWORD ExpandEnvironmentStringsA(LPCSTR lpSrc, LPSTR lpDst, DWORD nSize);
 
 // The ANSI code page of the user: the one Windows uses for the locale the user's environment
 // names.

@@ -6,9 +6,8 @@
 //
 // The prefix belongs to the Wine server, which rewrites system.reg from its own memory; a write
 // of ours would be lost or would corrupt it. So this registry is read-only: it answers as
-// Windows answers a user who may read HKEY_LOCAL_MACHINE but not change it. Opening a key that
-// does not exist fails with ERROR_ACCESS_DENIED instead of creating it, and so does asking for
-// any right to change a key.
+// Windows answers a user who may read HKEY_LOCAL_MACHINE but not change it: creating a key that
+// does not exist fails with ERROR_ACCESS_DENIED, and so does asking for any right to change one.
 
 #include "platform/win_types.h"
 
@@ -71,8 +70,13 @@ using LPSECURITY_ATTRIBUTES = SECURITY_ATTRIBUTES*;
 
 // Opens `lpSubKey` (ANSI, relative to `hKey`, "\"-separated, not starting with "\") for
 // `samDesired`. The key's values are read from the prefix now; the handle answers from them
-// until it is closed. A missing key gives ERROR_ACCESS_DENIED and *phkResult nullptr; an
-// existing one gives REG_OPENED_EXISTING_KEY. `lpClass`, `dwOptions` and
+// until it is closed. A missing key gives ERROR_FILE_NOT_FOUND and *phkResult nullptr.
+// `ulOptions` is not looked at: this registry has no link keys of its own to open as such.
+LSTATUS RegOpenKeyExA(HKEY hKey, LPCSTR lpSubKey, DWORD ulOptions, REGSAM samDesired,
+                      PHKEY phkResult);
+
+// As RegOpenKeyExA, but a missing key gives ERROR_ACCESS_DENIED, since it would have to be
+// created; an existing one gives REG_OPENED_EXISTING_KEY. `lpClass`, `dwOptions` and
 // `lpSecurityAttributes` only matter when creating, which never happens here.
 LSTATUS RegCreateKeyExA(HKEY hKey, LPCSTR lpSubKey, DWORD Reserved, LPSTR lpClass, DWORD dwOptions,
                         REGSAM samDesired, const LPSECURITY_ATTRIBUTES lpSecurityAttributes,
