@@ -1,6 +1,7 @@
 #include "cabinet/cab_file.h"
 
 #include <cstring>
+#include <exception>
 #include <iterator>
 #include <new>
 #include <string_view>
@@ -91,9 +92,17 @@ PVOID ContextOf(UINT mode) {
     return reinterpret_cast<PVOID>(static_cast<UINT_PTR>(mode));
 }
 
+// Walks the cabinet. What a handler threw stopped the walk and is thrown again here, ahead of
+// the walk's own result: the failure the service reports then is only the stop.
 BOOL IterateCabinet(const std::string& cabName, UINT mode) {
     const std::string ansiName = ToAnsi(cabName);
-    return SetupIterateCabinetA(ansiName.c_str(), 0, Callback::CabIterateCallback, ContextOf(mode));
+    Callback::TakeWalkError();  // nothing thrown outside a walk belongs to this one
+    const BOOL walked =
+        SetupIterateCabinetA(ansiName.c_str(), 0, Callback::CabIterateCallback, ContextOf(mode));
+    if (const std::exception_ptr thrown = Callback::TakeWalkError()) {
+        std::rethrow_exception(thrown);
+    }
+    return walked;
 }
 
 }  // namespace

@@ -18,7 +18,7 @@ namespace vantrel {
 // "CabFile.CabCallBack". Objects are shared: the Callback module keeps the last one that started
 // a walk alive.
 class CabFile : public std::enable_shared_from_this<CabFile> {
-public:
+  public:
     // Number raised when an action is attempted before CabName was set.
     static constexpr std::int32_t CabObjectError = -2147219548;  // 0x800407A4
 
@@ -47,7 +47,8 @@ public:
     // Files a BeforeExtract handler cancelled are not counted.
     const std::vector<std::string>& NotWritten() const { return NotWritten_; }
 
-    // Events. A handler may throw; the error then ends the walk and reaches the caller.
+    // Events. A handler may throw; the error then ends the walk and reaches the caller once the
+    // service has returned.
     std::function<void(const std::string& FileName, const DateTime& DateTime, std::int32_t Size,
                        const std::string& Path)>
         FileFound;
@@ -58,9 +59,9 @@ public:
     static std::string CabErrorText(std::int32_t Number);
     static std::string Win32ErrorText(std::int32_t Code);
 
-private:
-    friend UINT Callback::CabIterateCallback(PVOID Context, UINT Notification, UINT_PTR Param1,
-                                             UINT_PTR Param2);
+  private:
+    friend UINT CALLBACK Callback::CabIterateCallback(PVOID Context, UINT Notification,
+                                                      UINT_PTR Param1, UINT_PTR Param2) noexcept;
 
     CabFile() = default;
 

@@ -57,8 +57,9 @@ using PSP_FILE_CALLBACK_A = UINT(CALLBACK*)(PVOID Context, UINT Notification, UI
 // Walks the cabinet at `CabinetFile` (a Windows path in the ANSI code page). Returns nonzero when
 // the walk finished; zero when it failed, with the reason left in GetLastError().
 //
-// A C++ exception thrown by `MsgHandler` stops the walk; it is thrown again from here once
-// libmspack has been left and everything the walk opened has been closed.
+// As with the system's own service, `MsgHandler` must not let a C++ exception out: a walk cannot
+// carry one back to the caller. One that escapes anyway ends the program (std::terminate), so
+// that the mistake shows at once rather than as a walk that stopped for no reason.
 BOOL SetupIterateCabinetA(PCSTR CabinetFile, DWORD Reserved, PSP_FILE_CALLBACK_A MsgHandler,
                           PVOID Context);
 

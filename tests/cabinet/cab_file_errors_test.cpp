@@ -65,8 +65,8 @@ enum class Event { FileFound, BeforeExtract, AfterExtract };
 class HandlerErrorTest : public CabinetTest,
                          public ::testing::WithParamInterface<std::tuple<Event, ThrownCase>> {};
 
-// The error ends the walk at once and reaches the caller with its number and description; only
-// the Source tells where it passed.
+// The error ends the walk at once and reaches the caller with its number and description once
+// the service has returned; only the Source tells where it passed.
 TEST_P(HandlerErrorTest, ReachesTheCallerWithItsNumberAndDescription) {
     const auto& [event, thrown] = GetParam();
     auto cab = CabFor(MakeGcabCabinet("x.cab", {{"a.jpg", "A"}, {"s/b.jpg", "B"}}, true));
@@ -95,6 +95,8 @@ TEST_P(HandlerErrorTest, ReachesTheCallerWithItsNumberAndDescription) {
     EXPECT_EQ(calls, 1);
     EXPECT_EQ(error.Number, thrown.number);
     EXPECT_EQ(error.Description, thrown.description);
+    // The walk failed only because it was stopped: the error is reported, not the failure.
+    EXPECT_EQ(messages_.Texts(), Names{});
 }
 
 std::string HandlerCaseName(const ::testing::TestParamInfo<std::tuple<Event, ThrownCase>>& info) {

@@ -4,6 +4,7 @@
 #include "cabinet/callback.h"
 
 #include <cstring>
+#include <exception>
 
 #include "cabinet/cabinet_fixture.h"
 #include "platform/setupapi.h"
@@ -204,14 +205,61 @@ TEST_F(ProtocolTest, TargetFieldHolds259BytesAndItsZero) {
     EXPECT_EQ(std::string(ok.record.FullTargetName), out + "\\" + fits);
 
     FileRecord tooLong(fits + "x");
-    const auto error = RaisedBy([&] {
-        Callback::CabIterateCallback(Context(CabFile::ExtractMode), SPFILENOTIFY_FILEINCABINET,
-                                     tooLong.Param(), 0);
-    });
+    EXPECT_EQ(Callback::CabIterateCallback(Context(CabFile::ExtractMode),
+                                           SPFILENOTIFY_FILEINCABINET, tooLong.Param(), 0),
+              FILEOP_ABORT);
+    const auto error = RaisedBy([] { std::rethrow_exception(Callback::TakeWalkError()); });
     EXPECT_EQ(error.Number, 9);
     EXPECT_EQ(error.Source, "CabFile.CabCallBack");
     EXPECT_EQ(std::string(tooLong.record.FullTargetName, MAX_PATH), out + "\\" + fits + "x");
 }
+
+// What a handler throws never leaves the callback: it is kept for the method that started the
+// walk, and the service is answered so that its protocol ends the walk.
+struct HandlerFailureCase {
+    const char* label;
+    UINT mode;
+    UINT notification;
+    UINT answer;
+    DWORD recordError;  // the file record's Win32Error afterwards (17 only)
+};
+
+class HandlerFailureTest : public ProtocolTest,
+                           public ::testing::WithParamInterface<HandlerFailureCase> {};
+
+TEST_P(HandlerFailureTest, IsKeptAndStopsTheWalk) {
+    const auto fail = [](auto&&...) { throw RaisedError(1001, "Handler", "stop here"); };
+    cab_->FileFound = fail;
+    cab_->BeforeExtract = fail;
+    cab_->AfterExtract = fail;
+    const auto& c = GetParam();
+    FileRecord file("a.jpg", 1);
+    FILEPATHS_A paths{"C:\\out\\a.jpg", "a.jpg", 0, 0};
+    const UINT_PTR record = c.notification == SPFILENOTIFY_FILEINCABINET
+                                ? file.Param()
+                                : reinterpret_cast<UINT_PTR>(&paths);
+    ASSERT_EQ(Callback::TakeWalkError(), nullptr);
+
+    EXPECT_EQ(Callback::CabIterateCallback(Context(c.mode), c.notification, record, 0), c.answer);
+
+    EXPECT_EQ(file.record.Win32Error, c.recordError);
+    const auto error = RaisedBy([] { std::rethrow_exception(Callback::TakeWalkError()); });
+    EXPECT_EQ(error.Number, 1001);
+    EXPECT_EQ(error.Source, "CabFile.CabCallBack");
+    EXPECT_EQ(error.Description, "stop here");
+    EXPECT_EQ(Callback::TakeWalkError(), nullptr);  // handed out once
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Handlers, HandlerFailureTest,
+    ::testing::Values(HandlerFailureCase{"FileFound", CabFile::ListMode, SPFILENOTIFY_FILEINCABINET,
+                                         FILEOP_ABORT, ERROR_OPERATION_ABORTED},
+                      HandlerFailureCase{"BeforeExtract", CabFile::ExtractMode,
+                                         SPFILENOTIFY_FILEINCABINET, FILEOP_ABORT,
+                                         ERROR_OPERATION_ABORTED},
+                      HandlerFailureCase{"AfterExtract", CabFile::ExtractMode,
+                                         SPFILENOTIFY_FILEEXTRACTED, ERROR_OPERATION_ABORTED, 0}),
+    [](const auto& info) { return std::string(info.param.label); });
 
 }  // namespace
 }  // namespace vantrel::test
