@@ -7,12 +7,13 @@
 #include "cabinet/cab_file.h"
 #include "platform/folders.h"
 #include "platform/setupapi.h"
+#include "shared/runtime_error.h"
 
 namespace vantrel::Callback {
 namespace {
 
 bool CreatedOrExists(int outcome) {
-    return outcome == kFolderCreated || outcome == kPathFileAccessError;
+    return outcome == kFolderCreated || outcome == RuntimeError::PathFileAccessError;
 }
 
 std::vector<std::string> SplitAtBackslashes(const std::string& folder) {
@@ -101,7 +102,7 @@ bool MakeDirTree(std::string& folder) {
     if (CreatedOrExists(outcome)) {
         return true;
     }
-    if (outcome != kPathNotFound) {
+    if (outcome != RuntimeError::PathNotFound) {
         return false;
     }
 
@@ -117,7 +118,7 @@ bool MakeDirTree(std::string& folder) {
             firstToCreate = current + 1;
             break;
         }
-        if (outcome != kPathNotFound) {
+        if (outcome != RuntimeError::PathNotFound) {
             return false;
         }
     }
