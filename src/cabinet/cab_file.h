@@ -29,8 +29,8 @@ class CabFile : public std::enable_shared_from_this<CabFile> {
     static std::shared_ptr<CabFile> Create();
 
     // Full Windows path of the cabinet file. Not validated when set.
-    const std::string& CabName() const { return CabName_; }
-    void SetCabName(std::string name) { CabName_ = std::move(name); }
+    const std::string& CabName() const { return m_CabName; }
+    void SetCabName(std::string name) { m_CabName = std::move(name); }
 
     // Lists the cabinet: one FileFound per file. The argument is not consulted. False, after a
     // message box, when CabName is empty ("Error!") or the walk failed ("Error22").
@@ -45,7 +45,7 @@ class CabFile : public std::enable_shared_from_this<CabFile> {
     // Files the last Extract did not write for a reason of its own (a name that would leave the
     // output folder, a folder that could not be created), by their names inside the cabinet.
     // Files a BeforeExtract handler cancelled are not counted.
-    const std::vector<std::string>& NotWritten() const { return NotWritten_; }
+    const std::vector<std::string>& NotWritten() const { return m_NotWritten; }
 
     // Events. A handler may throw; the error then ends the walk and reaches the caller once the
     // service has returned.
@@ -55,7 +55,8 @@ class CabFile : public std::enable_shared_from_this<CabFile> {
     std::function<void(const std::string& FileName, bool& Cancel)> BeforeExtract;
     std::function<void(const std::string& FileName)> AfterExtract;
 
-    // Error texts, public so that other parts of the program describe codes the same way.
+    // Error texts. Win32ErrorText is the program's one table of system error texts
+    // (shared/system_error_text.h).
     static std::string CabErrorText(std::int32_t Number);
     static std::string Win32ErrorText(std::int32_t Code);
 
@@ -76,10 +77,10 @@ class CabFile : public std::enable_shared_from_this<CabFile> {
     static DateTime FileTimeToDate(const FILETIME& fileTime);
     static DateTime SystemTimeToDate(const SYSTEMTIME& systemTime);
 
-    std::string CabName_;
+    std::string m_CabName;
     std::string m_OutputPath;
     std::string m_OutputFile;
-    std::vector<std::string> NotWritten_;
+    std::vector<std::string> m_NotWritten;
 };
 
 }  // namespace vantrel
