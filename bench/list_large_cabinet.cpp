@@ -18,7 +18,7 @@
 
 #include "cabinet/cab_file.h"
 #include "lzx/cab_writer.h"
-#include "platform/posix/files/drives.h"
+#include "platform/file_system.h"
 
 namespace {
 
@@ -99,7 +99,7 @@ int main(int argc, char** argv) {
     setenv("WINEPREFIX", prefix.c_str(), 1);
     const fs::path cabinet = prefix / "Images.cab";
     WriteCabinet(cabinet);
-    const auto windowsPath = vantrel::ToWindowsPath(cabinet);
+    const auto windowsPath = vantrel::WindowsPathOfArgument(cabinet.string());
     if (!windowsPath) {
         std::fprintf(stderr, "no drive covers %s\n", cabinet.c_str());
         return 1;

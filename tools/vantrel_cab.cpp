@@ -4,9 +4,10 @@
 //     vantrel-cab list CABINET          one line per file: name, size, "yyyymmddhhmmss"
 //     vantrel-cab extract CABINET OUTDIR
 //     vantrel-cab where                 the folder the viewer's registration names
+//     vantrel-cab --help
 //
-// Exit status: 0 success, 1 failure (message on standard error), 2 wrong usage or, for "where",
-// a viewer that is not registered.
+// Exit status: 0 success, 1 failure (message on standard error), 2 wrong usage (usage on
+// standard error) or, for "where", a viewer that is not registered.
 
 #include <cstdio>
 #include <filesystem>
@@ -16,7 +17,7 @@
 
 #include "cabinet/cab_file.h"
 #include "dialog/install_folder.h"
-#include "platform/posix/files/drives.h"
+#include "platform/file_system.h"
 #include "shared/raised_error.h"
 
 namespace {
@@ -26,19 +27,21 @@ constexpr int kFailure = 1;
 constexpr int kUsage = 2;
 constexpr int kNotRegistered = 2;
 
-int PrintUsage() {
-    std::fputs(
-        "usage: vantrel-cab list CABINET\n"
-        "       vantrel-cab extract CABINET OUTDIR\n"
-        "       vantrel-cab where\n",
-        stderr);
-    return kUsage;
+constexpr const char* kUsageText =
+    "usage: vantrel-cab list CABINET\n"
+    "       vantrel-cab extract CABINET OUTDIR\n"
+    "       vantrel-cab where\n"
+    "       vantrel-cab --help\n";
+
+int PrintUsage(std::FILE* to, int status) {
+    std::fputs(kUsageText, to);
+    return status;
 }
 
-std::optional<std::string> WindowsPathOf(const std::filesystem::path& hostPath) {
-    auto windowsPath = vantrel::ToWindowsPath(hostPath);
+std::optional<std::string> WindowsPathOf(const std::string& argument) {
+    auto windowsPath = vantrel::WindowsPathOfArgument(argument);
     if (!windowsPath) {
-        std::fprintf(stderr, "vantrel-cab: no drive covers %s\n", hostPath.c_str());
+        std::fprintf(stderr, "vantrel-cab: no drive covers %s\n", argument.c_str());
     }
     return windowsPath;
 }
@@ -85,6 +88,9 @@ int Where() {
 
 int Run(int argc, char** argv) {
     const std::string mode = argc > 1 ? argv[1] : "";
+    if ((mode == "--help" || mode == "-h") && argc == 2) {
+        return PrintUsage(stdout, kSuccess);
+    }
     if (mode == "list" && argc == 3) {
         const auto cabinet = WindowsPathOf(argv[2]);
         return cabinet ? List(*cabinet) : kFailure;
@@ -97,7 +103,7 @@ int Run(int argc, char** argv) {
         if (!cabinet) {
             return kFailure;
         }
-        const std::filesystem::path outputFolder = argv[3];
+        const std::string outputFolder = argv[3];
         std::error_code error;
         std::filesystem::create_directories(outputFolder, error);
         if (error) {
@@ -108,7 +114,7 @@ int Run(int argc, char** argv) {
         const auto output = WindowsPathOf(outputFolder);
         return output ? Extract(*cabinet, *output) : kFailure;
     }
-    return PrintUsage();
+    return PrintUsage(stderr, kUsage);
 }
 
 }  // namespace

@@ -1,16 +1,19 @@
 #include "cabinet/cab_file.h"
 
 #include <cstring>
+#include <exception>
 #include <iterator>
 #include <new>
 #include <string_view>
 
 #include "cabinet/safe_name.h"
-#include "platform/last_error.h"
+#include "platform/kernel.h"
 #include "platform/message_box.h"
 #include "shared/ansi.h"
 #include "shared/raised_error.h"
+#include "shared/runtime_error.h"
 #include "shared/split_path.h"
+#include "shared/system_error_text.h"
 
 namespace vantrel {
 namespace {
@@ -19,50 +22,9 @@ constexpr const char* kClassSource = "CabFile";
 constexpr const char* kGetInfoSource = "CabFile.GetInfo";
 constexpr const char* kCabCallBackSource = "CabFile.CabCallBack";
 
-// Numbers the program's runtime gives to failures that are not raised errors of our own.
-constexpr std::int32_t kSubscriptOutOfRange = 9;
-constexpr std::int32_t kOutOfMemory = 7;
-constexpr std::int32_t kInternalError = 51;
-
 // Raised when a walk failed but the service left no reason: 0 is no error number, and "the data
 // could not be read" is the most likely truth.
 constexpr DWORD kUnexplainedWalkFailure = ERROR_INVALID_DATA;
-
-struct Win32ErrorEntry {
-    std::int32_t Code;
-    const char* Text;
-};
-
-// The system error codes the cabinet service can report, with the texts Windows gives them.
-constexpr Win32ErrorEntry kWin32ErrorTexts[] = {
-    {2, "The system cannot find the file specified."},
-    {3, "The system cannot find the path specified."},
-    {4, "The system cannot open the file."},
-    {5, "Access is denied."},
-    {8, "Not enough storage is available to process this command."},
-    {13, "Invalid data."},
-    {14, "Not enough storage is available to complete this operation."},
-    {15, "The system cannot find the drive specified."},
-    {19, "The media is write protected."},
-    {20, "The system cannot find the device specified."},
-    {21, "The device is not ready."},
-    {23, "Data error (cyclic redundancy check)."},
-    {25, "The drive cannot locate a specific area or track on the disk."},
-    {26, "The specified disk or diskette cannot be accessed."},
-    {27, "The drive cannot find the sector requested."},
-    {29, "The system cannot write to the specified device."},
-    {30, "The system cannot read from the specified device."},
-    {31, "A device attached to the system is not functioning."},
-    {32, "The process cannot access the file because it is being used by another process."},
-    {33,
-     "The process cannot access the file because another process has locked a portion of the "
-     "file."},
-    {39, "The disk is full."},
-    {82, "The directory or file cannot be created."},
-    {111, "The file name is too long."},
-    {112, "There is not enough space on the disk."},
-    {123, "The filename, directory name, or volume label syntax is incorrect."},
-};
 
 // The exception in flight as a RaisedError. Errors of our own keep their Source unless a new one
 // is given; anything else (out of memory, a handler throwing a standard exception) becomes a
@@ -77,13 +39,15 @@ constexpr Win32ErrorEntry kWin32ErrorTexts[] = {
         }
         throw error.WithSource(newSource);
     } catch (const std::bad_alloc&) {
-        throw RaisedError(kOutOfMemory, source, "Out of memory");
+        RuntimeError::Raise(RuntimeError::OutOfMemory, source);
     } catch (const std::exception& error) {
         const std::string_view what = error.what();
-        throw RaisedError(kInternalError, source,
-                          what.empty() ? std::string("Internal error") : std::string(what));
+        if (what.empty()) {
+            RuntimeError::Raise(RuntimeError::InternalError, source);
+        }
+        throw RaisedError(RuntimeError::InternalError, source, std::string(what));
     } catch (...) {
-        throw RaisedError(kInternalError, source, "Internal error");
+        RuntimeError::Raise(RuntimeError::InternalError, source);
     }
 }
 
@@ -91,9 +55,17 @@ PVOID ContextOf(UINT mode) {
     return reinterpret_cast<PVOID>(static_cast<UINT_PTR>(mode));
 }
 
+// Walks the cabinet. What a handler threw stopped the walk and is thrown again here, ahead of
+// the walk's own result: the failure the service reports then is only the stop.
 BOOL IterateCabinet(const std::string& cabName, UINT mode) {
     const std::string ansiName = ToAnsi(cabName);
-    return SetupIterateCabinetA(ansiName.c_str(), 0, Callback::CabIterateCallback, ContextOf(mode));
+    Callback::TakeWalkError();  // nothing thrown outside a walk belongs to this one
+    const BOOL walked =
+        SetupIterateCabinetA(ansiName.c_str(), 0, Callback::CabIterateCallback, ContextOf(mode));
+    if (const std::exception_ptr thrown = Callback::TakeWalkError()) {
+        std::rethrow_exception(thrown);
+    }
+    return walked;
 }
 
 }  // namespace
@@ -104,12 +76,12 @@ std::shared_ptr<CabFile> CabFile::Create() {
 
 bool CabFile::GetInfo(const std::string& /*FileToInvestigate: every file is reported*/) {
     try {
-        if (CabName_.empty()) {
+        if (m_CabName.empty()) {
             MsgBox("Error!");
             return false;
         }
         Callback::SetActiveCab(shared_from_this());
-        if (IterateCabinet(CabName_, ListMode) == FALSE) {
+        if (IterateCabinet(m_CabName, ListMode) == FALSE) {
             MsgBox("Error22");
             return false;
         }
@@ -122,14 +94,14 @@ bool CabFile::GetInfo(const std::string& /*FileToInvestigate: every file is repo
 bool CabFile::Extract(const std::string& /*FileToExtract: every file is extracted*/,
                       const std::string& OutputPath, const std::string& OutputFile) {
     try {
-        NotWritten_.clear();
-        if (CabName_.empty()) {
+        m_NotWritten.clear();
+        if (m_CabName.empty()) {
             throw RaisedError(CabObjectError, kClassSource, CabErrorText(CabObjectError));
         }
         Callback::SetActiveCab(shared_from_this());
         m_OutputPath = OutputPath;
         m_OutputFile = OutputFile;
-        if (IterateCabinet(CabName_, ExtractMode) == FALSE) {
+        if (IterateCabinet(m_CabName, ExtractMode) == FALSE) {
             DWORD code = GetLastError();
             if (code == ERROR_SUCCESS) {
                 code = kUnexplainedWalkFailure;
@@ -196,13 +168,13 @@ UINT CabFile::OnFileExtract(FILE_IN_CABINET_INFO_A& record) {
         }
         // A name that would climb out of the output folder is never joined to it.
         if (!IsSafeRelativeName(name)) {
-            NotWritten_.push_back(name);
+            m_NotWritten.push_back(name);
             return FILEOP_SKIP;
         }
         const std::string target = TargetPath(name);
         std::string folder = SplitPath(target).Folder;
         if (!Callback::MakeDirTree(folder)) {
-            NotWritten_.push_back(name);
+            m_NotWritten.push_back(name);
             return FILEOP_SKIP;
         }
         CopyToTargetBuffer(record, target);
@@ -223,7 +195,7 @@ UINT CabFile::OnFileExtracted(const FILEPATHS_A& record) {
 }
 
 std::string CabFile::TargetPath(const std::string& name) const {
-    std::string base = !m_OutputPath.empty() ? m_OutputPath : FolderOf(CabName_);
+    std::string base = !m_OutputPath.empty() ? m_OutputPath : FolderOf(m_CabName);
     if (base.empty()) {
         // A cabinet named without a folder lies in the current folder; "\" alone would be the
         // root of the drive instead.
@@ -234,8 +206,7 @@ std::string CabFile::TargetPath(const std::string& name) const {
 }
 
 std::string CabFile::FolderOf(const std::string& path) {
-    const auto cut = path.rfind('\\');
-    return cut == std::string::npos ? std::string() : path.substr(0, cut + 1);
+    return SplitPath(path).Folder;
 }
 
 void CabFile::CopyToTargetBuffer(FILE_IN_CABINET_INFO_A& record, const std::string& target) {
@@ -243,7 +214,7 @@ void CabFile::CopyToTargetBuffer(FILE_IN_CABINET_INFO_A& record, const std::stri
     const std::size_t capacity = std::size(record.FullTargetName);
     const auto store = [&](std::size_t position, char byte) {
         if (position >= capacity) {
-            throw RaisedError(kSubscriptOutOfRange, kClassSource, "Subscript out of range");
+            RuntimeError::Raise(RuntimeError::SubscriptOutOfRange, kClassSource);
         }
         record.FullTargetName[position] = byte;
     };
@@ -282,12 +253,7 @@ std::string CabFile::CabErrorText(std::int32_t Number) {
 }
 
 std::string CabFile::Win32ErrorText(std::int32_t Code) {
-    for (const auto& known : kWin32ErrorTexts) {
-        if (known.Code == Code) {
-            return known.Text;
-        }
-    }
-    return "Unknown error.";
+    return SystemErrorText(Code);
 }
 
 }  // namespace vantrel

@@ -18,7 +18,7 @@ namespace vantrel {
 // "CabFile.CabCallBack". Objects are shared: the Callback module keeps the last one that started
 // a walk alive.
 class CabFile : public std::enable_shared_from_this<CabFile> {
-public:
+  public:
     // Number raised when an action is attempted before CabName was set.
     static constexpr std::int32_t CabObjectError = -2147219548;  // 0x800407A4
 
@@ -29,8 +29,8 @@ public:
     static std::shared_ptr<CabFile> Create();
 
     // Full Windows path of the cabinet file. Not validated when set.
-    const std::string& CabName() const { return CabName_; }
-    void SetCabName(std::string name) { CabName_ = std::move(name); }
+    const std::string& CabName() const { return m_CabName; }
+    void SetCabName(std::string name) { m_CabName = std::move(name); }
 
     // Lists the cabinet: one FileFound per file. The argument is not consulted. False, after a
     // message box, when CabName is empty ("Error!") or the walk failed ("Error22").
@@ -45,22 +45,24 @@ public:
     // Files the last Extract did not write for a reason of its own (a name that would leave the
     // output folder, a folder that could not be created), by their names inside the cabinet.
     // Files a BeforeExtract handler cancelled are not counted.
-    const std::vector<std::string>& NotWritten() const { return NotWritten_; }
+    const std::vector<std::string>& NotWritten() const { return m_NotWritten; }
 
-    // Events. A handler may throw; the error then ends the walk and reaches the caller.
+    // Events. A handler may throw; the error then ends the walk and reaches the caller once the
+    // service has returned.
     std::function<void(const std::string& FileName, const DateTime& DateTime, std::int32_t Size,
                        const std::string& Path)>
         FileFound;
     std::function<void(const std::string& FileName, bool& Cancel)> BeforeExtract;
     std::function<void(const std::string& FileName)> AfterExtract;
 
-    // Error texts, public so that other parts of the program describe codes the same way.
+    // Error texts. Win32ErrorText is the program's one table of system error texts
+    // (shared/system_error_text.h).
     static std::string CabErrorText(std::int32_t Number);
     static std::string Win32ErrorText(std::int32_t Code);
 
-private:
-    friend UINT Callback::CabIterateCallback(PVOID Context, UINT Notification, UINT_PTR Param1,
-                                             UINT_PTR Param2);
+  private:
+    friend UINT CALLBACK Callback::CabIterateCallback(PVOID Context, UINT Notification,
+                                                      UINT_PTR Param1, UINT_PTR Param2) noexcept;
 
     CabFile() = default;
 
@@ -75,10 +77,10 @@ private:
     static DateTime FileTimeToDate(const FILETIME& fileTime);
     static DateTime SystemTimeToDate(const SYSTEMTIME& systemTime);
 
-    std::string CabName_;
+    std::string m_CabName;
     std::string m_OutputPath;
     std::string m_OutputFile;
-    std::vector<std::string> NotWritten_;
+    std::vector<std::string> m_NotWritten;
 };
 
 }  // namespace vantrel

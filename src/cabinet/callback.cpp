@@ -1,16 +1,19 @@
 #include "cabinet/callback.h"
 
 #include <cstddef>
+#include <utility>
 #include <vector>
 
 #include "cabinet/cab_file.h"
 #include "platform/folders.h"
+#include "platform/setupapi.h"
+#include "shared/runtime_error.h"
 
 namespace vantrel::Callback {
 namespace {
 
 bool CreatedOrExists(int outcome) {
-    return outcome == kFolderCreated || outcome == kPathFileAccessError;
+    return outcome == kFolderCreated || outcome == RuntimeError::PathFileAccessError;
 }
 
 std::vector<std::string> SplitAtBackslashes(const std::string& folder) {
@@ -40,6 +43,19 @@ std::string JoinParts(const std::vector<std::string>& parts, std::size_t last) {
     return candidate;
 }
 
+std::exception_ptr walkError;
+
+// The answer by which the service's protocol ends a walk.
+UINT StopTheWalk(UINT Notification, UINT_PTR Param1) {
+    if (Notification != SPFILENOTIFY_FILEINCABINET) {
+        return ERROR_OPERATION_ABORTED;
+    }
+    if (Param1 != 0) {
+        reinterpret_cast<FILE_IN_CABINET_INFO_A*>(Param1)->Win32Error = ERROR_OPERATION_ABORTED;
+    }
+    return FILEOP_ABORT;
+}
+
 }  // namespace
 
 std::shared_ptr<CabFile> ActiveCab;
@@ -48,14 +64,24 @@ void SetActiveCab(std::shared_ptr<CabFile> obj) {
     ActiveCab = std::move(obj);
 }
 
-UINT CabIterateCallback(PVOID Context, UINT Notification, UINT_PTR Param1, UINT_PTR Param2) {
+UINT CALLBACK CabIterateCallback(PVOID Context, UINT Notification, UINT_PTR Param1,
+                                 UINT_PTR Param2) noexcept {
     // A local reference keeps the object alive even if a handler hands the slot to another one.
     const std::shared_ptr<CabFile> cab = ActiveCab;
     if (!cab) {
         return 0;
     }
     const auto context = static_cast<UINT>(reinterpret_cast<UINT_PTR>(Context));
-    return cab->CabCallBack(context, Notification, Param1, Param2);
+    try {
+        return cab->CabCallBack(context, Notification, Param1, Param2);
+    } catch (...) {
+        walkError = std::current_exception();
+        return StopTheWalk(Notification, Param1);
+    }
+}
+
+std::exception_ptr TakeWalkError() {
+    return std::exchange(walkError, nullptr);
 }
 
 std::string AddBackslash(const std::string& folder) {
@@ -76,7 +102,7 @@ bool MakeDirTree(std::string& folder) {
     if (CreatedOrExists(outcome)) {
         return true;
     }
-    if (outcome != kPathNotFound) {
+    if (outcome != RuntimeError::PathNotFound) {
         return false;
     }
 
@@ -92,7 +118,7 @@ bool MakeDirTree(std::string& folder) {
             firstToCreate = current + 1;
             break;
         }
-        if (outcome != kPathNotFound) {
+        if (outcome != RuntimeError::PathNotFound) {
             return false;
         }
     }

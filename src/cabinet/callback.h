@@ -3,6 +3,7 @@
 // The bridge between the cabinet iteration service and CabFile objects, and the folder helpers
 // extraction uses.
 
+#include <exception>
 #include <memory>
 #include <string>
 
@@ -18,9 +19,17 @@ namespace Callback {
 extern std::shared_ptr<CabFile> ActiveCab;
 void SetActiveCab(std::shared_ptr<CabFile> obj);
 
-// The function handed to SetupIterateCabinetA: forwards to ActiveCab()'s dispatcher, or answers
-// 0 when there is no active object.
-UINT CabIterateCallback(PVOID Context, UINT Notification, UINT_PTR Param1, UINT_PTR Param2);
+// The function handed to SetupIterateCabinetA: forwards to ActiveCab's dispatcher, or answers 0
+// when there is no active object. No exception leaves it, since the service's frames cannot
+// carry one: what the dispatcher throws is kept for TakeWalkError, and the service is answered
+// so that it ends the walk (FILEOP_ABORT with ERROR_OPERATION_ABORTED for a file, that code for
+// the other notifications).
+UINT CALLBACK CabIterateCallback(PVOID Context, UINT Notification, UINT_PTR Param1,
+                                 UINT_PTR Param2) noexcept;
+
+// What the dispatcher threw since the last call, which stopped the walk in progress; empty when
+// nothing was thrown. The starting method throws it again once the service has returned.
+std::exception_ptr TakeWalkError();
 
 // `folder` with a trailing "\" (an empty folder gives "\").
 std::string AddBackslash(const std::string& folder);

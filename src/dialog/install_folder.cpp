@@ -2,10 +2,11 @@
 
 #include <algorithm>
 #include <array>
+#include <cstring>
 #include <optional>
 
+#include "platform/kernel.h"
 #include "platform/registry.h"
-#include "platform/posix/registry/environment.h"
 #include "shared/ansi.h"
 #include "shared/split_path.h"
 
@@ -19,6 +20,21 @@ constexpr const char* kViewerKey =
 // follows the data.
 constexpr std::size_t kValueBufferSize = 513;
 constexpr DWORD kOfferedSize = 512;
+
+// Windows expands at most this many bytes.
+constexpr DWORD kExpansionLimit = 32 * 1024;
+
+// `ansi` with each %NAME% of the environment replaced by its value; as written when the
+// expansion fails.
+std::string Expanded(const std::string& ansi) {
+    std::string expanded(kExpansionLimit, '\0');
+    const DWORD needed = ExpandEnvironmentStringsA(ansi.c_str(), expanded.data(), kExpansionLimit);
+    if (needed == 0 || needed > kExpansionLimit) {
+        return ansi;
+    }
+    expanded.resize(std::strlen(expanded.c_str()));
+    return expanded;
+}
 
 std::string_view StripSurroundingQuotes(std::string_view path) {
     if (path.size() >= 2 && path.front() == '"' && path.back() == '"') {
@@ -38,10 +54,11 @@ std::optional<std::string> FolderOfValue(DWORD type,
         return std::nullopt;
     }
     const auto zero = std::find(data.begin(), data.end(), BYTE{0});
-    std::string path = FromAnsi(std::string(data.begin(), zero));
+    std::string ansi(data.begin(), zero);
     if (type == REG_EXPAND_SZ) {
-        path = WindowsEnvironment().Expand(path);
+        ansi = Expanded(ansi);
     }
+    const std::string path = FromAnsi(ansi);
     std::string folder = SplitPath(StripSurroundingQuotes(path)).Folder;
     if (folder.empty()) {
         return std::nullopt;
@@ -74,11 +91,10 @@ void InstallFolderDiscovery::CloseKey() {
 void InstallFolderDiscovery::OpenAndQuery() {
     CloseKey();
     state_ = std::make_unique<State>();
-    SECURITY_ATTRIBUTES security{0, nullptr, FALSE};
-    DWORD disposition = 0;
-    // A failed open leaves no usable handle; the query then fails and tells the same.
-    RegCreateKeyExA(HKEY_LOCAL_MACHINE, kViewerKey, 0, nullptr, 0, KEY_QUERY_VALUE, &security,
-                    &state_->key, &disposition);
+    // The key is opened, never created: an installer of images has no business leaving an empty
+    // key of the viewer's behind. A failed open leaves no usable handle; the query then fails
+    // and tells the same.
+    RegOpenKeyExA(HKEY_LOCAL_MACHINE, kViewerKey, 0, KEY_QUERY_VALUE, &state_->key);
     state_->keyOpened = true;
 
     std::array<BYTE, kValueBufferSize> data{};

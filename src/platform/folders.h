@@ -1,17 +1,38 @@
 #pragma once
 
+// Folder creation as the forms runtime's MkDir provides it: one folder at a time, answered with
+// an outcome number instead of an error.
+
+#include <functional>
 #include <string>
+
+#include "platform/win_types.h"
 
 namespace vantrel {
 
-// Outcome numbers of creating one folder.
+// Outcome numbers of creating one folder: 0, or the runtime error number MkDir would raise.
+//   0                                  created
+//   RuntimeError::PathFileAccessError  (75) the name exists already, or access was denied
+//   RuntimeError::PathNotFound         (76) a parent is missing, the drive does not exist, or a
+//                                      link on the way cannot be followed
+//   RuntimeError::BadFileName          (52) the name holds a character Windows forbids
 constexpr int kFolderCreated = 0;
-constexpr int kPathFileAccessError = 75;  // the folder exists already, or access was denied
-constexpr int kPathNotFound = 76;         // a parent is missing, the drive is not mapped, or a
-                                          // component of the path is a file
 
-// Creates the single folder named by the Windows path `folder` (no parents) and answers with the
-// outcome number; any other number than the three above means another failure (an invalid name).
+// Creates the single folder named by the Windows path `folder` (no parents), through the folder
+// creator in place, and answers with the outcome number. Never throws.
 int MkDir(const std::string& folder);
+
+// Who creates folders for MkDir: by default the platform's own (CreateOneFolder). Tests put a
+// recorder in its place that passes each call on and may answer some itself; nullptr puts the
+// platform's back. Answers the creator it replaced.
+using FolderCreator = std::function<int(const std::string& folder)>;
+FolderCreator SetFolderCreator(FolderCreator creator);
+
+// The platform's folder creation. Each platform layer provides it.
+int CreateOneFolder(const std::string& folder);
+
+// The outcome number for a folder creation that failed with the Windows system error `code`
+// (ERROR_SUCCESS gives 0): the one rule every platform layer answers by.
+int FolderOutcomeOfError(DWORD code);
 
 }  // namespace vantrel

@@ -20,7 +20,7 @@ MessageBoxPresenter SetMessageBoxPresenter(MessageBoxPresenter presenter);
 
 // Records every message box instead of showing it, for as long as it lives.
 class MessageBoxRecorder {
-public:
+  public:
     MessageBoxRecorder();
     ~MessageBoxRecorder();
     MessageBoxRecorder(const MessageBoxRecorder&) = delete;
@@ -28,7 +28,7 @@ public:
 
     const std::vector<std::string>& Texts() const { return texts_; }
 
-private:
+  private:
     std::vector<std::string> texts_;
     MessageBoxPresenter previous_;
 };

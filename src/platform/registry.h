@@ -1,26 +1,30 @@
 #pragma once
 
-// The three registry functions of advapi32 the installer uses, over the registry of the Wine
-// prefix in use (see posix/registry/reg_file.h). HKEY_LOCAL_MACHINE is the prefix's system.reg.
+// The registry functions of advapi32 the installer uses. On Windows they are the system's own.
+// Elsewhere they read the registry of the Wine prefix in use: HKEY_LOCAL_MACHINE is the
+// prefix's system.reg.
 //
 // The prefix belongs to the Wine server, which rewrites system.reg from its own memory; a write
 // of ours would be lost or would corrupt it. So this registry is read-only: it answers as
-// Windows answers a user who may read HKEY_LOCAL_MACHINE but not change it. Opening a key that
-// does not exist fails with ERROR_ACCESS_DENIED instead of creating it, and so does asking for
-// any right to change a key.
-
-#include <cstdint>
+// Windows answers a user who may read HKEY_LOCAL_MACHINE but not change it: creating a key that
+// does not exist fails with ERROR_ACCESS_DENIED, and so does asking for any right to change one.
 
 #include "platform/win_types.h"
+
+#ifndef _WIN32
+
+#include <cstdint>
 
 namespace vantrel {
 
 struct HKEY__;
 using HKEY = HKEY__*;
 
-inline const HKEY HKEY_LOCAL_MACHINE = reinterpret_cast<HKEY>(std::uintptr_t{0x80000002});
+using PHKEY = HKEY*;
+using REGSAM = DWORD;
+using LSTATUS = LONG;
 
-constexpr DWORD ERROR_BAD_PATHNAME = 161;
+inline const HKEY HKEY_LOCAL_MACHINE = reinterpret_cast<HKEY>(std::uintptr_t{0x80000002});
 
 // Value types.
 constexpr DWORD REG_NONE = 0;
@@ -58,27 +62,35 @@ constexpr DWORD REG_CREATED_NEW_KEY = 1;
 constexpr DWORD REG_OPENED_EXISTING_KEY = 2;
 
 struct SECURITY_ATTRIBUTES {
-    DWORD nLength = 0;
-    PVOID lpSecurityDescriptor = nullptr;
-    BOOL bInheritHandle = FALSE;
+    DWORD nLength;
+    PVOID lpSecurityDescriptor;
+    BOOL bInheritHandle;
 };
+using LPSECURITY_ATTRIBUTES = SECURITY_ATTRIBUTES*;
 
 // Opens `lpSubKey` (ANSI, relative to `hKey`, "\"-separated, not starting with "\") for
 // `samDesired`. The key's values are read from the prefix now; the handle answers from them
-// until it is closed. A missing key gives ERROR_ACCESS_DENIED and *phkResult nullptr; an
-// existing one gives REG_OPENED_EXISTING_KEY. `lpClass`, `dwOptions` and
+// until it is closed. A missing key gives ERROR_FILE_NOT_FOUND and *phkResult nullptr.
+// `ulOptions` is not looked at: this registry has no link keys of its own to open as such.
+LSTATUS RegOpenKeyExA(HKEY hKey, LPCSTR lpSubKey, DWORD ulOptions, REGSAM samDesired,
+                      PHKEY phkResult);
+
+// As RegOpenKeyExA, but a missing key gives ERROR_ACCESS_DENIED, since it would have to be
+// created; an existing one gives REG_OPENED_EXISTING_KEY. `lpClass`, `dwOptions` and
 // `lpSecurityAttributes` only matter when creating, which never happens here.
-LONG RegCreateKeyExA(HKEY hKey, const char* lpSubKey, DWORD Reserved, char* lpClass,
-                     DWORD dwOptions, DWORD samDesired, SECURITY_ATTRIBUTES* lpSecurityAttributes,
-                     HKEY* phkResult, DWORD* lpdwDisposition);
+LSTATUS RegCreateKeyExA(HKEY hKey, LPCSTR lpSubKey, DWORD Reserved, LPSTR lpClass, DWORD dwOptions,
+                        REGSAM samDesired, const LPSECURITY_ATTRIBUTES lpSecurityAttributes,
+                        PHKEY phkResult, LPDWORD lpdwDisposition);
 
 // Reads the value `lpValueName` (ANSI; nullptr or "" for the default value). Text types come in
 // the ANSI code page with their terminating zero(s). With `lpData`, `*lpcbData` offers its size;
 // ERROR_MORE_DATA when the data does not fit, with `*lpcbData` set to the size needed and
 // `lpData` left untouched. ERROR_FILE_NOT_FOUND for a missing value.
-LONG RegQueryValueExA(HKEY hKey, const char* lpValueName, DWORD* lpReserved, DWORD* lpType,
-                      BYTE* lpData, DWORD* lpcbData);
+LSTATUS RegQueryValueExA(HKEY hKey, LPCSTR lpValueName, LPDWORD lpReserved, LPDWORD lpType,
+                         LPBYTE lpData, LPDWORD lpcbData);
 
-LONG RegCloseKey(HKEY hKey);
+LSTATUS RegCloseKey(HKEY hKey);
 
 }  // namespace vantrel
+
+#endif

@@ -1,10 +1,16 @@
 #pragma once
 
-// The cabinet iteration service of the Windows Setup API, built on libmspack. It walks a
-// Microsoft Cabinet file and calls the caller back for every event of the walk, with the records
-// and notification numbers Windows publishes.
+// The cabinet iteration service of the Windows Setup API: it walks a Microsoft Cabinet file and
+// calls the caller back for every event of the walk, with the records and notification numbers
+// Windows publishes. On Windows it is the system's own; elsewhere it is built on libmspack.
 
 #include "platform/win_types.h"
+
+#ifdef _WIN32
+
+#include <setupapi.h>
+
+#else
 
 namespace vantrel {
 
@@ -21,39 +27,42 @@ constexpr UINT FILEOP_DOIT = 1;   // write the file to FullTargetName
 constexpr UINT FILEOP_SKIP = 2;   // pass the file by
 
 struct CABINET_INFO_A {
-    const char* CabinetPath;  // folder of the cabinet, ANSI
-    const char* CabinetFile;  // file name of the cabinet, ANSI
-    const char* DiskName;
+    PCSTR CabinetPath;  // folder of the cabinet, ANSI
+    PCSTR CabinetFile;  // file name of the cabinet, ANSI
+    PCSTR DiskName;
     USHORT SetId;
     USHORT CabinetNumber;
 };
 
 struct FILE_IN_CABINET_INFO_A {
-    const char* NameInCabinet;  // NUL-terminated ANSI name, folder part included, "\" separated
-    DWORD FileSize;             // uncompressed size in bytes
-    DWORD Win32Error;           // set by the callback to explain FILEOP_ABORT
-    WORD DosDate;               // MS-DOS date stamp as stored in the cabinet
-    WORD DosTime;               // MS-DOS time stamp as stored in the cabinet
+    PCSTR NameInCabinet;  // NUL-terminated ANSI name, folder part included, "\" separated
+    DWORD FileSize;       // uncompressed size in bytes
+    DWORD Win32Error;     // set by the callback to explain FILEOP_ABORT
+    WORD DosDate;         // MS-DOS date stamp as stored in the cabinet
+    WORD DosTime;         // MS-DOS time stamp as stored in the cabinet
     WORD DosAttribs;
-    char FullTargetName[MAX_PATH];  // filled by the callback for FILEOP_DOIT: Windows path, ANSI
+    CHAR FullTargetName[MAX_PATH];  // filled by the callback for FILEOP_DOIT: Windows path, ANSI
 };
 
 struct FILEPATHS_A {
-    const char* Target;  // the Windows path the file was written to, ANSI
-    const char* Source;  // the name inside the cabinet, ANSI
-    UINT Win32Error;     // 0 when the file was written, else the reason it was not
+    PCSTR Target;     // the Windows path the file was written to, ANSI
+    PCSTR Source;     // the name inside the cabinet, ANSI
+    UINT Win32Error;  // 0 when the file was written, else the reason it was not
     DWORD Flags;
 };
 
-using PSP_FILE_CALLBACK_A = UINT (*)(PVOID Context, UINT Notification, UINT_PTR Param1,
-                                     UINT_PTR Param2);
+using PSP_FILE_CALLBACK_A = UINT(CALLBACK*)(PVOID Context, UINT Notification, UINT_PTR Param1,
+                                            UINT_PTR Param2);
 
 // Walks the cabinet at `CabinetFile` (a Windows path in the ANSI code page). Returns nonzero when
 // the walk finished; zero when it failed, with the reason left in GetLastError().
 //
-// A C++ exception thrown by `MsgHandler` stops the walk; it is thrown again from here once
-// libmspack has been left and everything the walk opened has been closed.
-BOOL SetupIterateCabinetA(const char* CabinetFile, DWORD Reserved, PSP_FILE_CALLBACK_A MsgHandler,
+// As with the system's own service, `MsgHandler` must not let a C++ exception out: a walk cannot
+// carry one back to the caller. One that escapes anyway ends the program (std::terminate), so
+// that the mistake shows at once rather than as a walk that stopped for no reason.
+BOOL SetupIterateCabinetA(PCSTR CabinetFile, DWORD Reserved, PSP_FILE_CALLBACK_A MsgHandler,
                           PVOID Context);
 
 }  // namespace vantrel
+
+#endif

@@ -147,6 +147,7 @@ TEST_P(UncreatableFolderTest, FileIsSkippedAndCounted) {
     const std::string name = GetParam();
     std::filesystem::create_directories(Host("out"));
     WriteFile(Host("out/plain"), "a file where a folder is needed");
+    std::filesystem::create_directory_symlink("loop", Host("out/loop"));
     auto cab = CabFor(WriteStoredCabinet("x.cab", {{.Name = "a.jpg", .Data = "A"},
                                                    {.Name = name, .Data = "B"},
                                                    {.Name = "c.jpg", .Data = "C"}}));
@@ -161,7 +162,8 @@ TEST_P(UncreatableFolderTest, FileIsSkippedAndCounted) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Folders, UncreatableFolderTest,
-                         ::testing::Values("plain\\sub\\b.jpg", "bad?name\\b.jpg", "x|y\\b.jpg"));
+                         ::testing::Values("plain\\sub\\b.jpg", "bad?name\\b.jpg", "x|y\\b.jpg",
+                                           "loop\\b.jpg", "loop\\sub\\b.jpg"));
 
 TEST_F(CabinetTest, NotWrittenStartsAfreshWithEveryExtract) {
     auto cab = CabFor(WriteStoredCabinet("x.cab", {{.Name = "a?\\b", .Data = "B"}}));

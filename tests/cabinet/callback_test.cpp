@@ -4,9 +4,13 @@
 #include "cabinet/callback.h"
 
 #include <cstring>
+#include <exception>
+#include <map>
 
 #include "cabinet/cabinet_fixture.h"
+#include "platform/folders.h"
 #include "platform/setupapi.h"
+#include "shared/runtime_error.h"
 
 namespace vantrel::test {
 namespace {
@@ -19,13 +23,17 @@ struct TreeCase {
     std::vector<std::string> created;  // new folders under drive C:
 };
 
-class MakeDirTreeTest : public CabinetTest, public ::testing::WithParamInterface<TreeCase> {
+// Drive C: holds the folder V with a file and a link that leads round in a circle.
+class FolderTreeTest : public CabinetTest {
   protected:
     void SetUp() override {
         std::filesystem::create_directories(Host("V"));
         WriteFile(Host("V/file"), "not a folder");
+        std::filesystem::create_directory_symlink("loop", Host("V/loop"));
     }
 };
+
+class MakeDirTreeTest : public FolderTreeTest, public ::testing::WithParamInterface<TreeCase> {};
 
 TEST_P(MakeDirTreeTest, CreatesMissingFoldersAndAnswers) {
     const auto& c = GetParam();
@@ -54,8 +62,120 @@ INSTANTIATE_TEST_SUITE_P(
         TreeCase{"Empty", "", false, "", {}},
         TreeCase{"UnmappedDrive", "Q:\\x\\y\\", false, "Q:\\x\\y", {}},
         TreeCase{"BelowAFile", "C:\\V\\file\\sub\\deeper", false, "C:\\V\\file\\sub\\deeper", {}},
-        TreeCase{"ForbiddenCharacter", "C:\\V\\a\\b?c", false, "C:\\V\\a\\b?c", {}}),
+        TreeCase{"ForbiddenCharacter", "C:\\V\\a\\b?c", false, "C:\\V\\a\\b?c", {}},
+        // A link that cannot be followed is no folder to create anything in.
+        TreeCase{"LinkLoop", "C:\\V\\loop\\", false, "C:\\V\\loop", {}},
+        TreeCase{"BelowALinkLoop", "C:\\V\\loop\\sub\\", false, "C:\\V\\loop\\sub", {}}),
     [](const auto& info) { return info.param.label; });
+
+// Passes every folder creation on to the platform's, and records what was asked and answered.
+// An answer given for the n-th call (0 = first) replaces the platform's, for the outcomes the
+// real file system cannot produce on demand.
+class RecordingMkDir {
+  public:
+    explicit RecordingMkDir(std::map<std::size_t, int> answers = {})
+        : answers_(std::move(answers)),
+          previous_(
+              SetFolderCreator([this](const std::string& folder) { return Record(folder); })) {}
+    ~RecordingMkDir() { SetFolderCreator(std::move(previous_)); }
+    RecordingMkDir(const RecordingMkDir&) = delete;
+    RecordingMkDir& operator=(const RecordingMkDir&) = delete;
+
+    std::vector<std::pair<std::string, int>> Calls;
+
+  private:
+    int Record(const std::string& folder) {
+        const auto given = answers_.find(Calls.size());
+        const int outcome = given != answers_.end() ? given->second : CreateOneFolder(folder);
+        Calls.emplace_back(folder, outcome);
+        return outcome;
+    }
+
+    std::map<std::size_t, int> answers_;
+    FolderCreator previous_;
+};
+
+using Calls = std::vector<std::pair<std::string, int>>;
+
+struct SequenceCase {
+    const char* label;
+    const char* folder;
+    std::map<std::size_t, int> answers;
+    Calls calls;
+    bool result;
+};
+
+void PrintTo(const SequenceCase& c, std::ostream* out) {
+    *out << c.label;
+}
+
+class MakeDirTreeSequenceTest : public FolderTreeTest,
+                                public ::testing::WithParamInterface<SequenceCase> {};
+
+// The exact folders asked for, in order: first the folder itself, then backwards to one that can
+// be made or exists, then forwards again, where only a new folder will do.
+TEST_P(MakeDirTreeSequenceTest, AsksForTheFoldersInOrder) {
+    RecordingMkDir mkDir(GetParam().answers);
+    std::string folder = GetParam().folder;
+    EXPECT_EQ(Callback::MakeDirTree(folder), GetParam().result);
+    EXPECT_EQ(mkDir.Calls, GetParam().calls);
+}
+
+constexpr int kExists = RuntimeError::PathFileAccessError;
+constexpr int kMissing = RuntimeError::PathNotFound;
+
+INSTANTIATE_TEST_SUITE_P(
+    Folders, MakeDirTreeSequenceTest,
+    ::testing::Values(
+        SequenceCase{"TwoLevelsMissing",
+                     "C:\\V\\a\\b\\",
+                     {},
+                     {{"C:\\V\\a\\b", kMissing}, {"C:\\V\\a", 0}, {"C:\\V\\a\\b", 0}},
+                     true},
+        SequenceCase{"Existing", "C:\\V\\", {}, {{"C:\\V", kExists}}, true},
+        SequenceCase{"LastStepFindsItExisting",
+                     "C:\\V\\a\\b\\",
+                     {{2, kExists}},
+                     {{"C:\\V\\a\\b", kMissing}, {"C:\\V\\a", 0}, {"C:\\V\\a\\b", kExists}},
+                     false},
+        SequenceCase{"AnchorAnswersAnotherFailure",
+                     "C:\\V\\a\\b",
+                     {{1, RuntimeError::BadFileName}},
+                     {{"C:\\V\\a\\b", kMissing}, {"C:\\V\\a", RuntimeError::BadFileName}},
+                     false},
+        // No part can be made: creation starts again from the first part, appended to itself.
+        SequenceCase{
+            "UnmappedDrive",
+            "Q:\\x\\y",
+            {},
+            {{"Q:\\x\\y", kMissing}, {"Q:\\x", kMissing}, {"Q:", kMissing}, {"Q:\\Q:", kMissing}},
+            false},
+        SequenceCase{"ParentIsAFile",
+                     "C:\\V\\file\\sub",
+                     {},
+                     {{"C:\\V\\file\\sub", kMissing},
+                      {"C:\\V\\file", kExists},
+                      {"C:\\V\\file\\sub", kMissing}},
+                     false},
+        SequenceCase{"LinkLoop",
+                     "C:\\V\\loop\\sub",
+                     {},
+                     {{"C:\\V\\loop\\sub", kMissing},
+                      {"C:\\V\\loop", kMissing},
+                      {"C:\\V", kExists},
+                      {"C:\\V\\loop", kMissing}},
+                     false}),
+    [](const auto& info) { return std::string(info.param.label); });
+
+TEST(FolderOutcomeTest, FollowsTheWindowsErrorOfTheFailedCreation) {
+    EXPECT_EQ(FolderOutcomeOfError(ERROR_SUCCESS), kFolderCreated);
+    EXPECT_EQ(FolderOutcomeOfError(ERROR_FILE_NOT_FOUND), kMissing);
+    EXPECT_EQ(FolderOutcomeOfError(ERROR_PATH_NOT_FOUND), kMissing);
+    EXPECT_EQ(FolderOutcomeOfError(ERROR_INVALID_NAME), RuntimeError::BadFileName);
+    for (const DWORD code : {ERROR_ALREADY_EXISTS, ERROR_ACCESS_DENIED, ERROR_DISK_FULL}) {
+        EXPECT_EQ(FolderOutcomeOfError(code), kExists) << code;
+    }
+}
 
 TEST(AddBackslashTest, EndsTheFolderWithOneBackslash) {
     EXPECT_EQ(Callback::AddBackslash(""), "\\");
@@ -204,14 +324,61 @@ TEST_F(ProtocolTest, TargetFieldHolds259BytesAndItsZero) {
     EXPECT_EQ(std::string(ok.record.FullTargetName), out + "\\" + fits);
 
     FileRecord tooLong(fits + "x");
-    const auto error = RaisedBy([&] {
-        Callback::CabIterateCallback(Context(CabFile::ExtractMode), SPFILENOTIFY_FILEINCABINET,
-                                     tooLong.Param(), 0);
-    });
+    EXPECT_EQ(Callback::CabIterateCallback(Context(CabFile::ExtractMode),
+                                           SPFILENOTIFY_FILEINCABINET, tooLong.Param(), 0),
+              FILEOP_ABORT);
+    const auto error = RaisedBy([] { std::rethrow_exception(Callback::TakeWalkError()); });
     EXPECT_EQ(error.Number, 9);
     EXPECT_EQ(error.Source, "CabFile.CabCallBack");
     EXPECT_EQ(std::string(tooLong.record.FullTargetName, MAX_PATH), out + "\\" + fits + "x");
 }
+
+// What a handler throws never leaves the callback: it is kept for the method that started the
+// walk, and the service is answered so that its protocol ends the walk.
+struct HandlerFailureCase {
+    const char* label;
+    UINT mode;
+    UINT notification;
+    UINT answer;
+    DWORD recordError;  // the file record's Win32Error afterwards (17 only)
+};
+
+class HandlerFailureTest : public ProtocolTest,
+                           public ::testing::WithParamInterface<HandlerFailureCase> {};
+
+TEST_P(HandlerFailureTest, IsKeptAndStopsTheWalk) {
+    const auto fail = [](auto&&...) { throw RaisedError(1001, "Handler", "stop here"); };
+    cab_->FileFound = fail;
+    cab_->BeforeExtract = fail;
+    cab_->AfterExtract = fail;
+    const auto& c = GetParam();
+    FileRecord file("a.jpg", 1);
+    FILEPATHS_A paths{"C:\\out\\a.jpg", "a.jpg", 0, 0};
+    const UINT_PTR record = c.notification == SPFILENOTIFY_FILEINCABINET
+                                ? file.Param()
+                                : reinterpret_cast<UINT_PTR>(&paths);
+    ASSERT_EQ(Callback::TakeWalkError(), nullptr);
+
+    EXPECT_EQ(Callback::CabIterateCallback(Context(c.mode), c.notification, record, 0), c.answer);
+
+    EXPECT_EQ(file.record.Win32Error, c.recordError);
+    const auto error = RaisedBy([] { std::rethrow_exception(Callback::TakeWalkError()); });
+    EXPECT_EQ(error.Number, 1001);
+    EXPECT_EQ(error.Source, "CabFile.CabCallBack");
+    EXPECT_EQ(error.Description, "stop here");
+    EXPECT_EQ(Callback::TakeWalkError(), nullptr);  // handed out once
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Handlers, HandlerFailureTest,
+    ::testing::Values(HandlerFailureCase{"FileFound", CabFile::ListMode, SPFILENOTIFY_FILEINCABINET,
+                                         FILEOP_ABORT, ERROR_OPERATION_ABORTED},
+                      HandlerFailureCase{"BeforeExtract", CabFile::ExtractMode,
+                                         SPFILENOTIFY_FILEINCABINET, FILEOP_ABORT,
+                                         ERROR_OPERATION_ABORTED},
+                      HandlerFailureCase{"AfterExtract", CabFile::ExtractMode,
+                                         SPFILENOTIFY_FILEEXTRACTED, ERROR_OPERATION_ABORTED, 0}),
+    [](const auto& info) { return std::string(info.param.label); });
 
 }  // namespace
 }  // namespace vantrel::test

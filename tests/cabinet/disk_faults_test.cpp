@@ -3,16 +3,15 @@
 // text, no truncated file at any target, what was at a target before intact, and no temporary
 // file left.
 
-#include <grp.h>
 #include <sys/mount.h>
 #include <sys/stat.h>
-#include <sys/wait.h>
 #include <unistd.h>
 
 #include <cerrno>
 #include <cstring>
 
 #include "cabinet/extract_outcome.h"
+#include "support/child_process.h"
 
 namespace vantrel::test {
 namespace {
@@ -86,14 +85,13 @@ TEST_P(FullDiskWriteTest, RaisesNotEnoughSpaceAndKeepsThePreviousFile) {
     EXPECT_EQ(extracted.AfterExtract, Names{"D:\\first.bin"});
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Sizes, FullDiskWriteTest,
-    ::testing::Values(
-        // Larger than the whole disk.
-        FullDiskCase{"SecondLargerThanTheDisk", 100'000, 600'000},
-        // Written in one go: the disk fills up midway.
-        FullDiskCase{"DiskFillsUpMidFile", 300'000, 250'000}),
-    [](const auto& info) { return std::string(info.param.Label); });
+INSTANTIATE_TEST_SUITE_P(Sizes, FullDiskWriteTest,
+                         ::testing::Values(
+                             // Larger than the whole disk.
+                             FullDiskCase{"SecondLargerThanTheDisk", 100'000, 600'000},
+                             // Written in one go: the disk fills up midway.
+                             FullDiskCase{"DiskFillsUpMidFile", 300'000, 250'000}),
+                         [](const auto& info) { return std::string(info.param.Label); });
 
 // A size the cabinet merely claims is no reason to report a full disk: the file's data ends
 // long before and that is what is reported.
@@ -190,8 +188,6 @@ INSTANTIATE_TEST_SUITE_P(
 // Permissions as an ordinary user meets them: the extraction runs in a child process as
 // "nobody" (root passes every permission check), the checks in the test itself.
 
-constexpr uid_t kNobody = 65534;
-
 class UnprivilegedTest : public OutcomeTest {
   protected:
     void SetUp() override {
@@ -201,36 +197,14 @@ class UnprivilegedTest : public OutcomeTest {
     }
 
     ErrorText RunExtract(CabFile& cab, const std::string& outputPath) override {
-        int fds[2];
-        if (::pipe(fds) != 0) {
-            return "no pipe";
-        }
-        const pid_t child = ::fork();
-        if (child == 0) {
-            ::close(fds[0]);
-            ErrorText result = "cannot become nobody";
-            if (::geteuid() != 0 || (::setgroups(0, nullptr) == 0 && ::setgid(kNobody) == 0 &&
-                                     ::setuid(kNobody) == 0)) {
-                try {
-                    cab.Extract("", outputPath, "");
-                    result = kFinished;
-                } catch (const RaisedError& error) {
-                    result = TextOf(error);
-                }
+        return InChildProcess(ChildUser::Unprivileged, [&] {
+            try {
+                cab.Extract("", outputPath, "");
+                return kFinished;
+            } catch (const RaisedError& error) {
+                return TextOf(error);
             }
-            (void)!::write(fds[1], result.data(), result.size());
-            ::_exit(0);  // never back into the test program: its folders belong to the parent
-        }
-        ::close(fds[1]);
-        ErrorText result;
-        char buffer[256];
-        for (ssize_t got; (got = ::read(fds[0], buffer, sizeof buffer)) > 0;) {
-            result.append(buffer, static_cast<std::size_t>(got));
-        }
-        ::close(fds[0]);
-        int status = 0;
-        ::waitpid(child, &status, 0);
-        return WIFEXITED(status) ? result : "child died";
+        });
     }
 };
 

@@ -264,7 +264,8 @@ TEST_F(HostileCabinetTest, NameOf255BytesIsListedAndExtractedToADriveRoot) {
 // Overlong UTF-8 in names flagged UTF-8: no decoder may read C0 AF or E0 80 AF as "/", C0 AE as
 // "." or C0 80 as NUL. Such bytes are no characters at all and arrive as "?", which no Windows
 // name may hold: in a folder part the folder cannot be made and the file is passed by and
-// counted; in the file's own name the write fails loudly with 123, as on Windows.
+// counted; in the file's own name the write fails loudly with 123, as on Windows. Each byte that
+// starts no valid sequence becomes one "?".
 
 struct OverlongCase {
     const char* Label;
@@ -303,7 +304,7 @@ INSTANTIATE_TEST_SUITE_P(
     Names, OverlongUtf8Test,
     ::testing::Values(
         OverlongCase{"SlashOfTwoBytes", "..\xC0\xAF..\xC0\xAFx.txt", "..??..??x.txt", false},
-        OverlongCase{"SlashOfThreeBytes", "..\xE0\x80\xAF..\xE0\x80\xAFx.txt", "..?..?x.txt",
+        OverlongCase{"SlashOfThreeBytes", "..\xE0\x80\xAF..\xE0\x80\xAFx.txt", "..???..???x.txt",
                      false},
         OverlongCase{"DotsAsFolder", "\xC0\xAE\xC0\xAE\\x.txt", "????\\x.txt", true},
         OverlongCase{"DotsAndSlash", "\xC0\xAE\xC0\xAE\xC0\xAFx.txt", "??????x.txt", false},

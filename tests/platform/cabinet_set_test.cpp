@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "platform/last_error.h"
+#include "platform/kernel.h"
 #include "platform/setupapi.h"
 #include "platform/setupapi_walk.h"
 #include "support/cab_set_builder.h"

@@ -39,7 +39,7 @@ TEST(KernelTimeTest, FileTimeCountsFrom1601) {
         (static_cast<std::uint64_t>(fileTime.dwHighDateTime) << 32) | fileTime.dwLowDateTime;
     EXPECT_EQ(ticks, 119'600'064'000'000'000ULL);
     const SYSTEMTIME epoch = [] {
-        FILETIME zero;
+        FILETIME zero{};
         SYSTEMTIME t{};
         EXPECT_TRUE(FileTimeToSystemTime(&zero, &t));
         return t;

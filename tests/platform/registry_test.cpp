@@ -62,9 +62,13 @@ class RegistryTest : public ::testing::Test {
 
     LONG Open(const char* path, Key& key, HKEY parent = HKEY_LOCAL_MACHINE,
               DWORD access = KEY_QUERY_VALUE) {
+        return RegOpenKeyExA(parent, path, 0, access, key.Out());
+    }
+
+    LONG Create(const char* path, Key& key, DWORD access = KEY_QUERY_VALUE) {
         SECURITY_ATTRIBUTES security{};
-        return RegCreateKeyExA(parent, path, 0, nullptr, REG_OPTION_NON_VOLATILE, access, &security,
-                               key.Out(), &disposition_);
+        return RegCreateKeyExA(HKEY_LOCAL_MACHINE, path, 0, nullptr, REG_OPTION_NON_VOLATILE,
+                               access, &security, key.Out(), &disposition_);
     }
 
     // The whole value as the query hands it over, with its type; empty on failure.
@@ -85,7 +89,6 @@ class RegistryTest : public ::testing::Test {
 TEST_F(RegistryTest, OpensAnExistingKeyAndReadsItsDefaultValue) {
     Key key;
     ASSERT_EQ(Open(kViewerKey, key), ERROR_SUCCESS);
-    EXPECT_EQ(disposition_, REG_OPENED_EXISTING_KEY);
 
     std::array<BYTE, 513> buffer{};
     DWORD size = 512;
@@ -156,24 +159,39 @@ TEST_F(RegistryTest, MissingValuesAreNotFound) {
               ERROR_FILE_NOT_FOUND);
 }
 
+// Opening a missing key finds nothing; creating it is what a user without the right to change
+// HKEY_LOCAL_MACHINE is denied.
 TEST_F(RegistryTest, AMissingKeyIsNotCreatedAndLeavesNoUsableHandle) {
     const std::string before = test::ReadFile(prefix_.Path() / "system.reg");
-    Key key;
-    EXPECT_EQ(Open("Software\\Vantrel\\Missing", key), ERROR_ACCESS_DENIED);
-    EXPECT_EQ(key.Get(), nullptr);
+    Key opened;
+    EXPECT_EQ(Open("Software\\Vantrel\\Missing", opened), ERROR_FILE_NOT_FOUND);
+    EXPECT_EQ(opened.Get(), nullptr);
+    Key created;
+    EXPECT_EQ(Create("Software\\Vantrel\\Missing", created), ERROR_ACCESS_DENIED);
+    EXPECT_EQ(created.Get(), nullptr);
     DWORD size = 16;
     std::array<BYTE, 16> buffer{};
-    EXPECT_EQ(RegQueryValueExA(key.Get(), "", nullptr, nullptr, buffer.data(), &size),
+    EXPECT_EQ(RegQueryValueExA(opened.Get(), "", nullptr, nullptr, buffer.data(), &size),
               ERROR_INVALID_HANDLE);
-    EXPECT_EQ(RegCloseKey(key.Get()), ERROR_INVALID_HANDLE);
+    EXPECT_EQ(RegCloseKey(opened.Get()), ERROR_INVALID_HANDLE);
     EXPECT_EQ(test::ReadFile(prefix_.Path() / "system.reg"), before);
+}
+
+TEST_F(RegistryTest, CreatingAnExistingKeyOpensIt) {
+    Key key;
+    ASSERT_EQ(Create(kViewerKey, key), ERROR_SUCCESS);
+    EXPECT_EQ(disposition_, REG_OPENED_EXISTING_KEY);
+    EXPECT_EQ(Query(key.Get(), "Count"), std::string("\x2a\0\0\0", 4));
 }
 
 TEST_F(RegistryTest, AskingToChangeAKeyIsDenied) {
     for (const DWORD access : {KEY_SET_VALUE, KEY_CREATE_SUB_KEY, GENERIC_WRITE, GENERIC_ALL}) {
-        Key key;
-        EXPECT_EQ(Open(kViewerKey, key, HKEY_LOCAL_MACHINE, access), ERROR_ACCESS_DENIED);
-        EXPECT_EQ(key.Get(), nullptr);
+        Key opened;
+        EXPECT_EQ(Open(kViewerKey, opened, HKEY_LOCAL_MACHINE, access), ERROR_ACCESS_DENIED);
+        EXPECT_EQ(opened.Get(), nullptr);
+        Key created;
+        EXPECT_EQ(Create(kViewerKey, created, access), ERROR_ACCESS_DENIED);
+        EXPECT_EQ(created.Get(), nullptr);
     }
     Key key;
     ASSERT_EQ(Open(kViewerKey, key, HKEY_LOCAL_MACHINE, KEY_ENUMERATE_SUB_KEYS), ERROR_SUCCESS);
@@ -227,12 +245,19 @@ TEST_F(RegistryTest, RejectsMisusedParameters) {
     EXPECT_EQ(RegCreateKeyExA(reinterpret_cast<HKEY>(std::uintptr_t{0x1234}), "Software", 0,
                               nullptr, 0, KEY_QUERY_VALUE, nullptr, &handle, nullptr),
               ERROR_INVALID_HANDLE);
+    EXPECT_EQ(RegOpenKeyExA(reinterpret_cast<HKEY>(std::uintptr_t{0x1234}), "Software", 0,
+                            KEY_QUERY_VALUE, &handle),
+              ERROR_INVALID_HANDLE);
+    EXPECT_EQ(RegOpenKeyExA(HKEY_LOCAL_MACHINE, kViewerKey, 0, KEY_QUERY_VALUE, nullptr),
+              ERROR_INVALID_PARAMETER);
 }
 
 TEST_F(RegistryTest, WithoutAPrefixNoKeyExists) {
     test::ScopedEnv nowhere("WINEPREFIX", (prefix_.Path() / "absent").string());
-    Key key;
-    EXPECT_EQ(Open(kViewerKey, key), ERROR_ACCESS_DENIED);
+    Key opened;
+    EXPECT_EQ(Open(kViewerKey, opened), ERROR_FILE_NOT_FOUND);
+    Key created;
+    EXPECT_EQ(Create(kViewerKey, created), ERROR_ACCESS_DENIED);
 }
 
 TEST_F(RegistryTest, TextComesInTheAnsiCodePageOfTheLocale) {

@@ -3,22 +3,20 @@
 // changed user never reaches the rest of the tests; as root (whose writes pass any permission)
 // the child takes the user "nobody" first.
 
-#include <grp.h>
 #include <gtest/gtest.h>
 #include <signal.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
-#include <sys/wait.h>
 #include <unistd.h>
 
 #include <filesystem>
-#include <functional>
 #include <sstream>
 
-#include "platform/last_error.h"
+#include "platform/kernel.h"
 #include "platform/setupapi.h"
 #include "platform/setupapi_walk.h"
 #include "support/cab_builder.h"
+#include "support/child_process.h"
 #include "support/temp_dir.h"
 
 namespace vantrel {
@@ -31,8 +29,6 @@ using test::TempPrefix;
 using test::WalkRecorder;
 using test::WindowsPathOf;
 
-constexpr uid_t kNobody = 65534;
-
 // What a walk in the child ended with: its result, the last error and the codes of
 // notification 19, as text.
 std::string Summary(BOOL result, const WalkRecorder& recorder) {
@@ -42,45 +38,6 @@ std::string Summary(BOOL result, const WalkRecorder& recorder) {
         text << " " << event.Win32Error;
     }
     return text.str();
-}
-
-// Runs `walk` in a child process and returns its summary. The child never returns into the test
-// program: it must not run the destructors of the parent's temporary folders.
-std::string InChild(bool unprivileged, const std::function<std::string()>& walk) {
-    int pipeFds[2];
-    if (pipe(pipeFds) != 0) {
-        return "no pipe";
-    }
-    const pid_t child = fork();
-    if (child == 0) {
-        close(pipeFds[0]);
-        std::string result;
-        try {
-            if (unprivileged && geteuid() == 0 &&
-                (setgroups(0, nullptr) != 0 || setgid(kNobody) != 0 || setuid(kNobody) != 0)) {
-                result = "cannot drop privileges";
-            } else {
-                result = walk();
-            }
-        } catch (...) {
-            result = "exception";
-        }
-        (void)!write(pipeFds[1], result.data(), result.size());
-        _exit(0);
-    }
-    close(pipeFds[1]);
-    std::string result;
-    char buffer[256];
-    for (ssize_t got; (got = read(pipeFds[0], buffer, sizeof buffer)) > 0;) {
-        result.append(buffer, static_cast<size_t>(got));
-    }
-    close(pipeFds[0]);
-    int status = 0;
-    waitpid(child, &status, 0);
-    if (WIFSIGNALED(status)) {
-        return "killed by signal " + std::to_string(WTERMSIG(status));
-    }
-    return result;
 }
 
 class WriteFaultTest : public ::testing::Test {
@@ -121,7 +78,7 @@ TEST_F(WriteFaultTest, ReadOnlyFolderGivesAccessDenied) {
     fs::create_directories(locked);
     fs::permissions(locked, fs::perms(0555));
 
-    const std::string summary = InChild(true, [&] {
+    const std::string summary = test::InChildProcess(test::ChildUser::Unprivileged, [&] {
         WalkRecorder recorder;
         recorder.FileAnswer = FILEOP_DOIT;
         recorder.OutputHostFolder = locked;
@@ -139,7 +96,7 @@ TEST_F(WriteFaultTest, FileWeMayNotWriteIsNotReplaced) {
     test::WriteFile(Out() / "a.txt", "protected");
     fs::permissions(Out() / "a.txt", fs::perms(0444));
 
-    const std::string summary = InChild(true, [&] {
+    const std::string summary = test::InChildProcess(test::ChildUser::Unprivileged, [&] {
         WalkRecorder recorder;
         recorder.FileAnswer = FILEOP_DOIT;
         recorder.OutputHostFolder = Out();
@@ -166,7 +123,7 @@ TEST_F(WriteFaultTest, WriteFailingMidwayKeepsThePreviousFile) {
     const fs::path cabinet = Cabinet({{"big.bin", big}, {"small.txt", "small"}});
     test::WriteFile(Out() / "big.bin", "previous");
     const auto walkWithLimit = [&](std::optional<UINT> extractedReply) {
-        return InChild(false, [&] {
+        return test::InChildProcess(test::ChildUser::Same, [&] {
             signal(SIGXFSZ, SIG_IGN);
             const rlimit limit{100'000, 100'000};
             setrlimit(RLIMIT_FSIZE, &limit);

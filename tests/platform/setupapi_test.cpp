@@ -11,8 +11,8 @@
 #include <functional>
 #include <random>
 
+#include "platform/kernel.h"
 #include "platform/posix/files/drives.h"
-#include "platform/last_error.h"
 #include "platform/setupapi_walk.h"
 #include "support/cab_builder.h"
 #include "support/temp_dir.h"
@@ -388,21 +388,22 @@ TEST_F(ProtocolTest, NonzeroAnswerToFileExtractedStopsTheWalkWithThatCode) {
     EXPECT_EQ(Written(), std::vector<std::string>{"a.txt"});
 }
 
-struct ThrowCase {
+struct StopCase {
     std::string Label;
     UINT Notification;
     int Arrival;
-    size_t EventsSeen;  // the walk stops at the throwing notification
+    size_t EventsSeen;  // the walk stops at the stopping notification
 };
 
-void PrintTo(const ThrowCase& value, std::ostream* out) {
+void PrintTo(const StopCase& value, std::ostream* out) {
     *out << value.Label;
 }
 
-class CallbackExceptionTest : public ProtocolTest,
-                              public ::testing::WithParamInterface<ThrowCase> {};
+class StoppedWalkTest : public ProtocolTest, public ::testing::WithParamInterface<StopCase> {};
 
-TEST_P(CallbackExceptionTest, ComesOutOfTheServiceAfterTheWalkClosedEverything) {
+// The answers the installer's callback gives when a handler failed end the walk at once,
+// wherever it is, with everything it opened closed and no temporary file left.
+TEST_P(StoppedWalkTest, EndsThereWithEverythingClosed) {
     // The drive table keeps the prefix's dosdevices folder open for the whole process; let it
     // open before counting, so that only what the walk leaves open is counted.
     MappedDrives();
@@ -410,14 +411,9 @@ TEST_P(CallbackExceptionTest, ComesOutOfTheServiceAfterTheWalkClosedEverything) 
     WalkRecorder recorder;
     recorder.FileAnswer = FILEOP_DOIT;
     recorder.OutputHostFolder = Out();
-    recorder.ThrowAt = {GetParam().Notification, GetParam().Arrival};
-    try {
-        recorder.Walk(cabinet_);
-        FAIL() << "the callback's exception was swallowed";
-    } catch (const RaisedError& error) {
-        EXPECT_EQ(error.Number, 1001);
-        EXPECT_EQ(error.Source, "WalkRecorder");
-    }
+    recorder.StopAt = {GetParam().Notification, GetParam().Arrival};
+    EXPECT_EQ(recorder.Walk(cabinet_), FALSE);
+    EXPECT_EQ(GetLastError(), ERROR_OPERATION_ABORTED);
     EXPECT_EQ(recorder.Events.size(), GetParam().EventsSeen);
     EXPECT_EQ(recorder.Events.back().Notification, GetParam().Notification);
     EXPECT_EQ(OpenDescriptors(), descriptors);
@@ -425,14 +421,25 @@ TEST_P(CallbackExceptionTest, ComesOutOfTheServiceAfterTheWalkClosedEverything) 
 }
 
 INSTANTIATE_TEST_SUITE_P(
-    Notifications, CallbackExceptionTest,
-    ::testing::Values(ThrowCase{"AtCabinetInfo", SPFILENOTIFY_CABINETINFO, 0, 1},
-                      ThrowCase{"AtFirstFile", SPFILENOTIFY_FILEINCABINET, 0, 2},
-                      ThrowCase{"AtFirstExtracted", SPFILENOTIFY_FILEEXTRACTED, 0, 3},
+    Notifications, StoppedWalkTest,
+    ::testing::Values(StopCase{"AtCabinetInfo", SPFILENOTIFY_CABINETINFO, 0, 1},
+                      StopCase{"AtFirstFile", SPFILENOTIFY_FILEINCABINET, 0, 2},
+                      StopCase{"AtFirstExtracted", SPFILENOTIFY_FILEEXTRACTED, 0, 3},
                       // Midway, with libmspack's folder state open.
-                      ThrowCase{"AtFourthFile", SPFILENOTIFY_FILEINCABINET, 3, 8},
-                      ThrowCase{"AtThirdExtracted", SPFILENOTIFY_FILEEXTRACTED, 2, 7}),
+                      StopCase{"AtFourthFile", SPFILENOTIFY_FILEINCABINET, 3, 8},
+                      StopCase{"AtThirdExtracted", SPFILENOTIFY_FILEEXTRACTED, 2, 7}),
     [](const auto& info) { return info.param.Label; });
+
+// No exception can travel through the service, as through the system's own; one that escapes
+// the callback ends the program on the spot instead of unwinding through the walk.
+TEST_F(ProtocolTest, ACallbackThatThrowsEndsTheProgram) {
+    GTEST_FLAG_SET(death_test_style, "threadsafe");
+    WalkRecorder recorder;
+    recorder.FileAnswer = FILEOP_DOIT;
+    recorder.OutputHostFolder = Out();
+    recorder.ThrowAt = {SPFILENOTIFY_FILEINCABINET, 1};
+    EXPECT_DEATH(recorder.Walk(cabinet_), "thrown by the callback");
+}
 
 // ---------------------------------------------------------------------------------------------
 // Cabinets that cannot be walked at all: no notification, FALSE and a code.

@@ -60,7 +60,11 @@ class WalkRecorder {
     // installer's callback answers.
     std::optional<UINT> ExtractedReply;
 
-    // Throws a RaisedError at the given notification's n-th arrival (0 = first).
+    // At the given notification's n-th arrival (0 = first), answers as the installer's callback
+    // does when a handler failed: FILEOP_ABORT with ERROR_OPERATION_ABORTED for a file, that
+    // code for the other notifications.
+    std::optional<std::pair<UINT, int>> StopAt;
+    // Throws a RaisedError at the given notification's n-th arrival, which a callback must not.
     std::optional<std::pair<UINT, int>> ThrowAt;
 
     std::vector<WalkEvent> Events;
@@ -118,6 +122,9 @@ class WalkRecorder {
         if (ThrowAt && ThrowAt->first == notification && ThrowAt->second == arrival) {
             throw RaisedError(1001, "WalkRecorder", "thrown by the callback");
         }
+        if (StopAt && StopAt->first == notification && StopAt->second == arrival) {
+            return Stop(notification, param1);
+        }
         return Reply(notification, param1, param2);
     }
 
@@ -146,6 +153,14 @@ class WalkRecorder {
         WalkEvent event = Event(SPFILENOTIFY_FILEEXTRACTED, paths.Source, paths.Target);
         event.Win32Error = paths.Win32Error;
         Events.push_back(event);
+    }
+
+    static UINT Stop(UINT notification, UINT_PTR param1) {
+        if (notification != SPFILENOTIFY_FILEINCABINET) {
+            return ERROR_OPERATION_ABORTED;
+        }
+        reinterpret_cast<FILE_IN_CABINET_INFO_A*>(param1)->Win32Error = ERROR_OPERATION_ABORTED;
+        return FILEOP_ABORT;
     }
 
     UINT Reply(UINT notification, UINT_PTR param1, UINT_PTR param2) {

@@ -7,7 +7,7 @@
 
 #include <filesystem>
 
-#include "platform/last_error.h"
+#include "platform/kernel.h"
 #include "platform/setupapi.h"
 #include "platform/setupapi_walk.h"
 #include "support/cab_builder.h"

@@ -98,7 +98,8 @@ std::string ReadFile(const std::filesystem::path& path) {
 std::vector<std::string> ListFiles(const std::filesystem::path& root) {
     std::vector<std::string> files;
     for (const auto& entry : std::filesystem::recursive_directory_iterator(root)) {
-        if (entry.is_regular_file()) {
+        std::error_code unreadable;  // a link in a circle, for one, is no file
+        if (entry.is_regular_file(unreadable)) {
             files.push_back(entry.path().lexically_relative(root).generic_string());
         }
     }

@@ -132,10 +132,23 @@ TEST_F(VantrelCabTest, WrongUsageExitsWithTwo) {
                                   {"list"},
                                   {"extract", "x.cab"},
                                   {"list", "a", "b"},
-                                  {"unpack", "x.cab", "out"}}) {
+                                  {"unpack", "x.cab", "out"},
+                                  {"--help", "list"},
+                                  {"--version"}}) {
         const auto run = Run(arguments);
         EXPECT_EQ(run.exitCode, 2);
         EXPECT_TRUE(run.err.starts_with("usage: vantrel-cab")) << run.err;
+        EXPECT_EQ(run.out, "");
+    }
+}
+
+TEST_F(VantrelCabTest, HelpPrintsTheUsageOnStandardOutput) {
+    for (const char* option : {"--help", "-h"}) {
+        const auto run = Run({option});
+        EXPECT_EQ(run.exitCode, 0) << option;
+        EXPECT_TRUE(run.out.starts_with("usage: vantrel-cab list CABINET\n")) << run.out;
+        EXPECT_NE(run.out.find("vantrel-cab --help"), std::string::npos) << run.out;
+        EXPECT_EQ(run.err, "") << option;
     }
 }
 

@@ -4,41 +4,18 @@
 
 #include <cerrno>
 
-#include "platform/last_error.h"
+#include "platform/posix/kernel/errno_map.h"
 
 namespace vantrel {
 
 DWORD OpenErrorFromErrno(int error) {
-    if (error == ELOOP) {
-        return ERROR_PATH_NOT_FOUND;
-    }
     return Win32ErrorFromErrno(error, ERROR_TOO_MANY_OPEN_FILES);
 }
 
+// Creating a file fails with ENOENT only when a folder on its way is missing, which Windows
+// reports as a missing path.
 DWORD WriteErrorFromErrno(int error) {
-    switch (error) {
-        case ENOSPC:
-        case EDQUOT:
-            return ERROR_DISK_FULL;
-        case EROFS:
-            return ERROR_WRITE_PROTECT;
-        case EACCES:
-        case EPERM:
-        case EISDIR:
-        case ETXTBSY:
-            return ERROR_ACCESS_DENIED;
-        case ENAMETOOLONG:
-            return ERROR_BUFFER_OVERFLOW;
-        // The target's folder is missing or a part of its path is a file.
-        case ENOENT:
-        case ENOTDIR:
-        case ELOOP:
-            return ERROR_PATH_NOT_FOUND;
-        case ENOMEM:
-            return ERROR_NOT_ENOUGH_MEMORY;
-        default:
-            return ERROR_WRITE_FAULT;
-    }
+    return error == ENOENT ? ERROR_PATH_NOT_FOUND : Win32ErrorFromErrno(error, ERROR_WRITE_FAULT);
 }
 
 DWORD CabinetErrorFromMspack(int mspackError, DWORD ioFailure) {

@@ -6,19 +6,17 @@
 #include <cstring>
 #include <ctime>
 #include <deque>
-#include <exception>
 #include <new>
 #include <optional>
 #include <string>
 #include <string_view>
 #include <utility>
 
+#include "platform/kernel.h"
 #include "platform/posix/cabinet/errors.h"
 #include "platform/posix/cabinet/io.h"
 #include "platform/posix/cabinet/target.h"
 #include "platform/posix/files/drives.h"
-#include "platform/kernel.h"
-#include "platform/last_error.h"
 #include "shared/ansi.h"
 
 namespace vantrel {
@@ -128,11 +126,8 @@ class CabinetWalk {
     // 0 when the walk finished, else the Windows code it failed with.
     DWORD Run(std::string_view ansiCabinetPath);
 
-    // What the callback threw, if it did; the walk stopped there.
-    std::exception_ptr TakeException() { return std::move(thrown_); }
-
   private:
-    std::optional<UINT> Notify(UINT notification, void* record, const char* text = nullptr);
+    UINT Notify(UINT notification, void* record, const char* text = nullptr) noexcept;
     DWORD OpenWithLibmspack();
     DWORD OpenCabinetFile(const std::string& hostPath, mscabd_cabinet*& cabinet);
     DWORD AnnounceCabinet(const mscabd_cabinet* cabinet, USHORT setId, USHORT number);
@@ -154,7 +149,6 @@ class CabinetWalk {
     TargetFile output_;
     mscab_decompressor* decompressor_ = nullptr;
     mscabd_cabinet* cabinet_ = nullptr;
-    std::exception_ptr thrown_;
     // The files of a cabinet mostly share a few stamps, and each local-time conversion reads
     // the time zone anew.
     std::optional<std::pair<std::uint32_t, std::optional<time_t>>> lastStamp_;
@@ -197,16 +191,12 @@ DWORD CabinetWalk::Run(std::string_view ansiCabinetPath) {
     return ERROR_SUCCESS;
 }
 
-// The callback is called here only, never from inside libmspack, and whatever it throws stops
-// here: the walk then ends and the exception is thrown again once everything is closed.
-std::optional<UINT> CabinetWalk::Notify(UINT notification, void* record, const char* text) {
-    try {
-        return handler_(context_, notification, reinterpret_cast<UINT_PTR>(record),
-                        reinterpret_cast<UINT_PTR>(text));
-    } catch (...) {
-        thrown_ = std::current_exception();
-        return std::nullopt;
-    }
+// The callback is called here only, never from inside libmspack. It must not throw: an
+// exception that escapes it ends the program here (noexcept), as a programming error, rather
+// than unwinding through the walk.
+UINT CabinetWalk::Notify(UINT notification, void* record, const char* text) noexcept {
+    return handler_(context_, notification, reinterpret_cast<UINT_PTR>(record),
+                    reinterpret_cast<UINT_PTR>(text));
 }
 
 DWORD CabinetWalk::OpenWithLibmspack() {
@@ -240,11 +230,7 @@ DWORD CabinetWalk::AnnounceCabinet(const mscabd_cabinet* cabinet, USHORT setId, 
     const bool hasNext = cabinet != nullptr && (cabinet->flags & MSCAB_HDR_NEXTCAB) != 0;
     CABINET_INFO_A info{ansiCabinetFolder_.c_str(), hasNext ? cabinet->nextname : "",
                         hasNext ? cabinet->nextinfo : "", setId, number};
-    const auto reply = Notify(SPFILENOTIFY_CABINETINFO, &info);
-    if (!reply) {
-        return ERROR_OPERATION_ABORTED;
-    }
-    return *reply;
+    return Notify(SPFILENOTIFY_CABINETINFO, &info);
 }
 
 // A cabinet set is one file list over several cabinet files, each naming the next. The walk
@@ -283,12 +269,9 @@ DWORD CabinetWalk::AskForPart(const mscabd_cabinet& previous, std::string& folde
     CABINET_INFO_A info{folder.c_str(), previous.nextname, previous.nextinfo, previous.set_id,
                         static_cast<USHORT>(previous.set_index + 1)};
     char newPath[MAX_PATH] = {};
-    const auto reply = Notify(SPFILENOTIFY_NEEDNEWCABINET, &info, newPath);
-    if (!reply) {
-        return ERROR_OPERATION_ABORTED;
-    }
-    if (*reply != ERROR_SUCCESS) {
-        return *reply;
+    if (const UINT reply = Notify(SPFILENOTIFY_NEEDNEWCABINET, &info, newPath);
+        reply != ERROR_SUCCESS) {
+        return reply;
     }
     const std::string given(newPath, strnlen(newPath, MAX_PATH));
     if (!given.empty()) {
@@ -328,15 +311,12 @@ DWORD CabinetWalk::VisitFile(mscabd_file& file) {
     info.DosDate = DosDateOf(file);
     info.DosTime = DosTimeOf(file);
     info.DosAttribs = static_cast<WORD>(file.attribs);
-    const auto answer = Notify(SPFILENOTIFY_FILEINCABINET, &info, ansiCabinetPath_.c_str());
-    if (!answer) {
-        return ERROR_OPERATION_ABORTED;
-    }
-    if (*answer == FILEOP_SKIP) {
+    const UINT answer = Notify(SPFILENOTIFY_FILEINCABINET, &info, ansiCabinetPath_.c_str());
+    if (answer == FILEOP_SKIP) {
         return ERROR_SUCCESS;
     }
     // FILEOP_ABORT, and any answer the protocol does not know, ends the walk.
-    if (*answer != FILEOP_DOIT) {
+    if (answer != FILEOP_DOIT) {
         return info.Win32Error != ERROR_SUCCESS ? info.Win32Error : ERROR_OPERATION_ABORTED;
     }
 
@@ -345,12 +325,9 @@ DWORD CabinetWalk::VisitFile(mscabd_file& file) {
                                     ? WriteFile(file, target)
                                     : FileOutcome{ERROR_BUFFER_OVERFLOW};
     FILEPATHS_A paths{target.c_str(), name.c_str(), outcome.Error, 0};
-    const auto reply = Notify(SPFILENOTIFY_FILEEXTRACTED, &paths);
-    if (!reply) {
-        return ERROR_OPERATION_ABORTED;
-    }
-    if (*reply != ERROR_SUCCESS) {
-        return *reply;
+    const UINT reply = Notify(SPFILENOTIFY_FILEEXTRACTED, &paths);
+    if (reply != ERROR_SUCCESS) {
+        return reply;
     }
     return outcome.CabinetBroken ? outcome.Error : ERROR_SUCCESS;
 }
@@ -397,7 +374,6 @@ BOOL SetupIterateCabinetA(const char* CabinetFile, DWORD /*Reserved*/,
         return FALSE;
     }
     DWORD error = ERROR_SUCCESS;
-    std::exception_ptr thrown;
     {
         const FolderMemory folders;
         CabinetWalk walk(MsgHandler, Context);
@@ -406,10 +382,6 @@ BOOL SetupIterateCabinetA(const char* CabinetFile, DWORD /*Reserved*/,
         } catch (const std::bad_alloc&) {
             error = ERROR_NOT_ENOUGH_MEMORY;
         }
-        thrown = walk.TakeException();
-    }
-    if (thrown) {
-        std::rethrow_exception(thrown);
     }
     SetLastError(error);
     return error == ERROR_SUCCESS ? TRUE : FALSE;

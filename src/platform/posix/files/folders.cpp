@@ -6,36 +6,39 @@
 #include <filesystem>
 
 #include "platform/posix/files/drives.h"
+#include "platform/posix/kernel/errno_map.h"
 
 namespace vantrel {
 namespace {
 
-// "Bad file name or number": what creating a folder with a forbidden character gives.
-constexpr int kBadFileName = 52;
-
 int OutcomeOfErrno(int error) {
-    switch (error) {
-        case ENOENT:
-        case ENOTDIR:
-            return kPathNotFound;
-        default:
-            // The folder exists, or we may not create it there.
-            return kPathFileAccessError;
+    return FolderOutcomeOfError(Win32ErrorFromErrno(error, ERROR_ACCESS_DENIED));
+}
+
+// mkdir found the name taken. A folder there is remembered; an entry that cannot be followed
+// (a link in a circle, or to nothing) can never be a folder to create anything in, and is
+// answered like a missing parent, so that the caller gives the path up instead of writing
+// into it.
+int OutcomeOfTakenName(const std::filesystem::path& existing) {
+    struct stat status {};
+    if (::stat(existing.c_str(), &status) != 0) {
+        return OutcomeOfErrno(errno);
     }
+    if (S_ISDIR(status.st_mode)) {
+        NoteFolderSeen(existing);
+    }
+    return FolderOutcomeOfError(ERROR_ALREADY_EXISTS);
 }
 
 }  // namespace
 
-int MkDir(const std::string& folder) {
+int CreateOneFolder(const std::string& folder) {
     const HostPath host = ToHostPath(folder);
-    if (host.Error == ERROR_INVALID_NAME) {
-        return kBadFileName;
-    }
     if (host.Error != ERROR_SUCCESS) {
-        return kPathNotFound;
+        return FolderOutcomeOfError(host.Error);
     }
     if (SeenFolderLately(host.Path)) {
-        return kPathFileAccessError;  // what creating an existing folder answers
+        return FolderOutcomeOfError(ERROR_ALREADY_EXISTS);
     }
     // A folder whose name differs only in case is the same folder to Windows.
     const std::filesystem::path existing = ExistingEntry(host.Path);
@@ -43,11 +46,7 @@ int MkDir(const std::string& folder) {
         NoteFolderSeen(existing);
         return kFolderCreated;
     }
-    const int outcome = OutcomeOfErrno(errno);
-    if (errno == EEXIST && std::filesystem::is_directory(existing)) {
-        NoteFolderSeen(existing);
-    }
-    return outcome;
+    return errno == EEXIST ? OutcomeOfTakenName(existing) : OutcomeOfErrno(errno);
 }
 
 }  // namespace vantrel

@@ -12,7 +12,9 @@ constexpr std::int64_t kEpochDaysFrom1601 = 134'774;
 // The last moment a SYSTEMTIME can hold: 30827-12-31 23:59:59.999.
 constexpr std::uint64_t kLargestFileTime = 0x7FFF35F4F06C7FFFULL;
 
-bool IsLeapYear(int year) { return (year % 4 == 0 && year % 100 != 0) || year % 400 == 0; }
+bool IsLeapYear(int year) {
+    return (year % 4 == 0 && year % 100 != 0) || year % 400 == 0;
+}
 
 int DaysInMonth(int year, int month) {
     constexpr int kDays[] = {31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
@@ -43,7 +45,7 @@ void CivilFromDays(std::int64_t z, int& year, int& month, int& day) {
 
 }  // namespace
 
-BOOL DosDateTimeToFileTime(WORD fatDate, WORD fatTime, FILETIME* fileTime) {
+BOOL DosDateTimeToFileTime(WORD fatDate, WORD fatTime, LPFILETIME fileTime) {
     const int year = 1980 + (fatDate >> 9);
     const int month = (fatDate >> 5) & 0x0F;
     const int day = fatDate & 0x1F;
@@ -63,7 +65,7 @@ BOOL DosDateTimeToFileTime(WORD fatDate, WORD fatTime, FILETIME* fileTime) {
     return TRUE;
 }
 
-BOOL FileTimeToSystemTime(const FILETIME* fileTime, SYSTEMTIME* systemTime) {
+BOOL FileTimeToSystemTime(const FILETIME* fileTime, LPSYSTEMTIME systemTime) {
     const std::uint64_t ticks =
         (static_cast<std::uint64_t>(fileTime->dwHighDateTime) << 32) | fileTime->dwLowDateTime;
     if (ticks > kLargestFileTime) {

@@ -2,10 +2,14 @@
 
 #include <algorithm>
 #include <array>
+#include <cstring>
 
-#include "platform/registry.h"
+#include "platform/kernel.h"
 #include "platform/posix/registry/reg_file.h"
 #include "platform/posix/registry/reg_text.h"
+#include "platform/registry.h"
+#include "shared/ansi.h"
+#include "shared/utf16.h"
 
 extern char** environ;
 
@@ -150,6 +154,19 @@ std::optional<std::string> WindowsEnvironment::Find(std::string_view name) {
 
 std::string WindowsEnvironment::Expand(std::string_view text) {
     return ExpandEnvironmentReferences(text, [this](std::string_view name) { return Find(name); });
+}
+
+DWORD ExpandEnvironmentStringsA(LPCSTR lpSrc, LPSTR lpDst, DWORD nSize) {
+    if (lpSrc == nullptr || (lpDst == nullptr && nSize != 0)) {
+        SetLastError(ERROR_INVALID_PARAMETER);
+        return 0;
+    }
+    const std::string expanded = ToAnsi(WindowsEnvironment().Expand(FromAnsi(lpSrc)));
+    const auto needed = static_cast<DWORD>(expanded.size() + 1);
+    if (nSize >= needed) {
+        std::memcpy(lpDst, expanded.c_str(), needed);
+    }
+    return needed;
 }
 
 }  // namespace vantrel

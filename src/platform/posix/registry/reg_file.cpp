@@ -4,10 +4,11 @@
 #include <unordered_map>
 
 #include "platform/posix/files/drives.h"
-#include "platform/registry.h"
 #include "platform/posix/registry/reg_lines.h"
 #include "platform/posix/registry/reg_syntax.h"
 #include "platform/posix/registry/reg_text.h"
+#include "platform/registry.h"
+#include "shared/utf16.h"
 
 namespace vantrel {
 namespace {

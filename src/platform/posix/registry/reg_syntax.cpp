@@ -3,9 +3,9 @@
 #include <algorithm>
 #include <cstdlib>
 
-#include "platform/registry.h"
 #include "platform/posix/registry/reg_file.h"
-#include "platform/posix/registry/reg_text.h"
+#include "platform/registry.h"
+#include "shared/utf16.h"
 
 namespace vantrel::wine_reg {
 namespace {
@@ -153,13 +153,6 @@ std::optional<std::size_t> ParseHexBytes(std::string_view text, std::size_t pos,
 DWORD ParseDword(std::string_view text) {
     const std::string digits(text);
     return static_cast<DWORD>(std::strtoul(digits.c_str(), nullptr, 16));
-}
-
-void AppendUtf16Le(std::vector<BYTE>& out, std::u16string_view text) {
-    for (const char16_t unit : text) {
-        out.push_back(static_cast<BYTE>(unit & 0xFF));
-        out.push_back(static_cast<BYTE>(unit >> 8));
-    }
 }
 
 std::optional<DataStart> ParseDataTag(std::string_view text, std::size_t pos) {

@@ -74,6 +74,4 @@ struct DataStart {
 // "hex(N):" (N in hex) or "dword:".
 std::optional<DataStart> ParseDataTag(std::string_view text, std::size_t pos);
 
-void AppendUtf16Le(std::vector<BYTE>& out, std::u16string_view text);
-
 }  // namespace vantrel::wine_reg

@@ -7,8 +7,8 @@
 #include <string>
 
 #include "platform/posix/registry/reg_file.h"
-#include "platform/posix/registry/reg_text.h"
 #include "shared/ansi.h"
+#include "shared/utf16.h"
 
 namespace vantrel {
 namespace {
@@ -85,15 +85,9 @@ std::string DataForAnsiCaller(const RegistryValue& value) {
     return ToAnsi(Utf16ToUtf8(FromUtf16Le(value.Data)));
 }
 
-}  // namespace
-
-LONG RegCreateKeyExA(HKEY hKey, const char* lpSubKey, DWORD Reserved, char* /*lpClass*/,
-                     DWORD /*dwOptions*/, DWORD samDesired,
-                     SECURITY_ATTRIBUTES* /*lpSecurityAttributes*/, HKEY* phkResult,
-                     DWORD* lpdwDisposition) {
-    if (phkResult == nullptr || Reserved != 0) {
-        return ERROR_INVALID_PARAMETER;
-    }
+// Opens the existing key `lpSubKey` below `hKey`; `ifMissing` is the answer when there is none.
+LSTATUS OpenExisting(HKEY hKey, LPCSTR lpSubKey, REGSAM samDesired, PHKEY phkResult,
+                     LSTATUS ifMissing) {
     *phkResult = nullptr;
     const std::string subKey = lpSubKey != nullptr ? FromAnsi(lpSubKey) : std::string();
     if (subKey.starts_with('\\')) {
@@ -108,17 +102,39 @@ LONG RegCreateKeyExA(HKEY hKey, const char* lpSubKey, DWORD Reserved, char* /*lp
     }
     auto key = ReadKey(*parentPath + u'\\' + Utf8ToUtf16(subKey));
     if (!key) {
-        return ERROR_ACCESS_DENIED;  // it would have to be created
+        return ifMissing;
     }
     *phkResult = Handles().Add(OpenKey{std::move(*key), (samDesired & kQueryRights) != 0});
-    if (lpdwDisposition != nullptr) {
-        *lpdwDisposition = REG_OPENED_EXISTING_KEY;
-    }
     return ERROR_SUCCESS;
 }
 
-LONG RegQueryValueExA(HKEY hKey, const char* lpValueName, DWORD* lpReserved, DWORD* lpType,
-                      BYTE* lpData, DWORD* lpcbData) {
+}  // namespace
+
+LSTATUS RegCreateKeyExA(HKEY hKey, LPCSTR lpSubKey, DWORD Reserved, LPSTR /*lpClass*/,
+                        DWORD /*dwOptions*/, REGSAM samDesired,
+                        SECURITY_ATTRIBUTES* /*lpSecurityAttributes*/, PHKEY phkResult,
+                        LPDWORD lpdwDisposition) {
+    if (phkResult == nullptr || Reserved != 0) {
+        return ERROR_INVALID_PARAMETER;
+    }
+    // A missing key would have to be created, which this read-only registry never does.
+    const LSTATUS result = OpenExisting(hKey, lpSubKey, samDesired, phkResult, ERROR_ACCESS_DENIED);
+    if (result == ERROR_SUCCESS && lpdwDisposition != nullptr) {
+        *lpdwDisposition = REG_OPENED_EXISTING_KEY;
+    }
+    return result;
+}
+
+LSTATUS RegOpenKeyExA(HKEY hKey, LPCSTR lpSubKey, DWORD /*ulOptions*/, REGSAM samDesired,
+                      PHKEY phkResult) {
+    if (phkResult == nullptr) {
+        return ERROR_INVALID_PARAMETER;
+    }
+    return OpenExisting(hKey, lpSubKey, samDesired, phkResult, ERROR_FILE_NOT_FOUND);
+}
+
+LSTATUS RegQueryValueExA(HKEY hKey, LPCSTR lpValueName, LPDWORD lpReserved, LPDWORD lpType,
+                         LPBYTE lpData, LPDWORD lpcbData) {
     if (lpReserved != nullptr || (lpData != nullptr && lpcbData == nullptr)) {
         return ERROR_INVALID_PARAMETER;
     }
@@ -152,7 +168,7 @@ LONG RegQueryValueExA(HKEY hKey, const char* lpValueName, DWORD* lpReserved, DWO
     return ERROR_SUCCESS;
 }
 
-LONG RegCloseKey(HKEY hKey) {
+LSTATUS RegCloseKey(HKEY hKey) {
     if (hKey == HKEY_LOCAL_MACHINE) {
         return ERROR_SUCCESS;
     }

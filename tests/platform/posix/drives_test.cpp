@@ -3,12 +3,16 @@
 #include <gtest/gtest.h>
 
 #include "platform/folders.h"
+#include "shared/runtime_error.h"
 #include "support/temp_dir.h"
 
 namespace vantrel {
 namespace {
 
 namespace fs = std::filesystem;
+
+constexpr int kExists = RuntimeError::PathFileAccessError;
+constexpr int kMissing = RuntimeError::PathNotFound;
 
 class DrivesTest : public ::testing::Test {
   protected:
@@ -127,16 +131,25 @@ TEST_F(MkDirTest, AnswersWithTheOutcomeNumbers) {
     test::WriteFile(driveC / "file", "x");
     EXPECT_EQ(MkDir("C:\\V"), kFolderCreated);
     EXPECT_TRUE(fs::is_directory(driveC / "V"));
-    EXPECT_EQ(MkDir("C:\\V"), kPathFileAccessError);
-    EXPECT_EQ(MkDir("C:\\"), kPathFileAccessError);
-    EXPECT_EQ(MkDir("C:\\missing\\V"), kPathNotFound);
-    EXPECT_EQ(MkDir("C:\\file\\V"), kPathNotFound);
-    EXPECT_EQ(MkDir("Q:\\V"), kPathNotFound);
-    const int invalid = MkDir("C:\\a?b");
-    EXPECT_NE(invalid, kFolderCreated);
-    EXPECT_NE(invalid, kPathFileAccessError);
-    EXPECT_NE(invalid, kPathNotFound);
+    EXPECT_EQ(MkDir("C:\\V"), kExists);
+    EXPECT_EQ(MkDir("C:\\"), kExists);
+    EXPECT_EQ(MkDir("C:\\file"), kExists);
+    EXPECT_EQ(MkDir("C:\\missing\\V"), kMissing);
+    EXPECT_EQ(MkDir("C:\\file\\V"), kMissing);
+    EXPECT_EQ(MkDir("Q:\\V"), kMissing);
+    EXPECT_EQ(MkDir("C:\\a?b"), RuntimeError::BadFileName);
     EXPECT_FALSE(fs::exists(driveC / "missing"));
+}
+
+// A link that cannot be followed, in a circle or to nothing, holds the name but is no folder:
+// neither it nor anything below it can be made.
+TEST_F(MkDirTest, LinksThatLeadNowhereAreNoFolders) {
+    fs::create_directory_symlink("loop", driveC / "loop");
+    fs::create_directory_symlink("nowhere", driveC / "dangling");
+    for (const char* folder : {"C:\\loop", "C:\\loop\\V", "C:\\dangling", "C:\\dangling\\V"}) {
+        EXPECT_EQ(MkDir(folder), kMissing) << folder;
+    }
+    EXPECT_FALSE(fs::exists(driveC / "nowhere"));
 }
 
 // A cabinet walk remembers the folders it saw; the next walk, or a call outside any walk, must
@@ -145,7 +158,7 @@ TEST_F(MkDirTest, FoldersRemovedAfterAWalkAreCreatedAgain) {
     {
         const FolderMemory walk;
         EXPECT_EQ(MkDir("C:\\V"), kFolderCreated);
-        EXPECT_EQ(MkDir("C:\\V"), kPathFileAccessError);
+        EXPECT_EQ(MkDir("C:\\V"), kExists);
         EXPECT_EQ(ToHostPath("C:\\V\\x").Path, driveC / "V" / "x");
     }
     fs::remove(driveC / "V");
@@ -154,7 +167,7 @@ TEST_F(MkDirTest, FoldersRemovedAfterAWalkAreCreatedAgain) {
     fs::create_directory(driveC / "v");
     const FolderMemory nextWalk;
     EXPECT_EQ(ToHostPath("C:\\V\\x").Path, driveC / "v" / "x");
-    EXPECT_EQ(MkDir("C:\\V"), kPathFileAccessError);
+    EXPECT_EQ(MkDir("C:\\V"), kExists);
 }
 
 }  // namespace

@@ -4,8 +4,9 @@
 #include <cstdio>
 #include <string>
 
-#include "platform/registry.h"
 #include "platform/posix/registry/reg_file.h"
+#include "platform/registry.h"
+#include "shared/utf16.h"
 #include "support/temp_dir.h"
 
 namespace vantrel {
@@ -47,10 +48,7 @@ constexpr std::u16string_view kViewerKey =
 
 std::vector<BYTE> Utf16Le(std::u16string_view text) {
     std::vector<BYTE> bytes;
-    for (const char16_t unit : text) {
-        bytes.push_back(static_cast<BYTE>(unit & 0xFF));
-        bytes.push_back(static_cast<BYTE>(unit >> 8));
-    }
+    AppendUtf16Le(bytes, text);
     return bytes;
 }
 

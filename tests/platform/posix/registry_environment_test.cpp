@@ -1,9 +1,10 @@
-#include "platform/posix/registry/environment.h"
-
 #include <gtest/gtest.h>
 
 #include <map>
 
+#include "platform/kernel.h"
+#include "platform/posix/registry/environment.h"
+#include "shared/ansi.h"
 #include "support/temp_dir.h"
 
 namespace vantrel {
@@ -122,6 +123,35 @@ TEST_F(RegistryVariablesTest, ExpansionPrefersTheProcessEnvironment) {
     WindowsEnvironment environment;
     EXPECT_EQ(environment.Expand("%ProgramFiles%\\Viewer;%windir%;%Missing%"),
               "E:\\Apps\\Viewer;C:\\windows;%Missing%");
+}
+
+// kernel32's form: ANSI in and out, the size needed answered, nothing written when it does not
+// fit.
+TEST_F(RegistryVariablesTest, ExpandEnvironmentStringsAnswersTheSizeItNeeds) {
+    const std::string expanded = "C:\\windows\\system32\\cmd.exe;%Missing%";
+    const auto needed = static_cast<DWORD>(expanded.size() + 1);
+    EXPECT_EQ(ExpandEnvironmentStringsA("%ComSpec%;%Missing%", nullptr, 0), needed);
+
+    std::string buffer(needed - 1, 'x');
+    EXPECT_EQ(ExpandEnvironmentStringsA("%ComSpec%;%Missing%", buffer.data(), needed - 1), needed);
+    EXPECT_EQ(buffer, std::string(needed - 1, 'x'));
+
+    buffer.assign(needed, 'x');
+    EXPECT_EQ(ExpandEnvironmentStringsA("%ComSpec%;%Missing%", buffer.data(), needed), needed);
+    EXPECT_EQ(buffer, expanded + '\0');
+
+    SetLastError(0);
+    EXPECT_EQ(ExpandEnvironmentStringsA(nullptr, buffer.data(), needed), 0u);
+    EXPECT_EQ(GetLastError(), ERROR_INVALID_PARAMETER);
+}
+
+TEST_F(RegistryVariablesTest, ExpandEnvironmentStringsSpeaksTheAnsiCodePage) {
+    test::ScopedEnv japanese("LC_ALL", "ja_JP.UTF-8");
+    test::ScopedEnv folder("VantrelFolder", "C:\\表示");
+    const std::string source = ToAnsi("%VantrelFolder%\\ソフト", 932);
+    std::string buffer(64, '\0');
+    const DWORD needed = ExpandEnvironmentStringsA(source.c_str(), buffer.data(), 64);
+    EXPECT_EQ(buffer.substr(0, needed), ToAnsi("C:\\表示\\ソフト", 932) + '\0');
 }
 
 TEST_F(RegistryVariablesTest, AnEmptyPrefixGivesNoVariables) {

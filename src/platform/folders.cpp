@@ -1,0 +1,40 @@
+#include "platform/folders.h"
+
+#include "shared/runtime_error.h"
+
+namespace vantrel {
+namespace {
+
+FolderCreator& Creator() {
+    static FolderCreator creator = CreateOneFolder;
+    return creator;
+}
+
+}  // namespace
+
+int MkDir(const std::string& folder) {
+    return Creator()(folder);
+}
+
+FolderCreator SetFolderCreator(FolderCreator creator) {
+    auto previous = std::move(Creator());
+    Creator() = creator ? std::move(creator) : CreateOneFolder;
+    return previous;
+}
+
+int FolderOutcomeOfError(DWORD code) {
+    switch (code) {
+        case ERROR_SUCCESS:
+            return kFolderCreated;
+        case ERROR_FILE_NOT_FOUND:
+        case ERROR_PATH_NOT_FOUND:
+            return RuntimeError::PathNotFound;
+        case ERROR_INVALID_NAME:
+            return RuntimeError::BadFileName;
+        default:
+            // The name is taken, or we may not create it there.
+            return RuntimeError::PathFileAccessError;
+    }
+}
+
+}  // namespace vantrel
