@@ -22,11 +22,17 @@ bool LessIgnoringCase(const std::string& a, const std::string& b) {
 // The host folder a Windows path names, when it is an existing folder.
 std::optional<fs::path> HostFolder(std::string_view windowsPath) {
     const HostPath host = ToHostPath(windowsPath);
-    std::error_code error;
-    if (host.Error != ERROR_SUCCESS || !fs::is_directory(host.Path, error)) {
+    if (host.Error != ERROR_SUCCESS) {
         return std::nullopt;
     }
-    return host.Path;
+    // The mapping matches the folders above the last name without regard to case; the last name
+    // is matched here, as Windows matches every name.
+    const fs::path folder = ExistingEntry(host.Path);
+    std::error_code error;
+    if (!fs::is_directory(folder, error)) {
+        return std::nullopt;
+    }
+    return folder;
 }
 
 }  // namespace
