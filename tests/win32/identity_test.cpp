@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "platform/win32/text/ansi_text.h"
 #include "windows/resource_ids.h"
 
 namespace {
@@ -30,11 +31,7 @@ std::vector<BYTE> VersionRecord() {
 }
 
 std::string Utf8(const wchar_t* text) {
-    const int length = WideCharToMultiByte(CP_UTF8, 0, text, -1, nullptr, 0, nullptr, nullptr);
-    std::string result(static_cast<size_t>(length), '\0');
-    WideCharToMultiByte(CP_UTF8, 0, text, -1, result.data(), length, nullptr, nullptr);
-    result.resize(result.size() - 1);
-    return result;
+    return vantrel::win32::BytesFrom(text, CP_UTF8);
 }
 
 class VersionRecordTest : public ::testing::Test {

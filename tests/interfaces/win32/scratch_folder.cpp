@@ -5,28 +5,13 @@
 #include <stdexcept>
 #include <string>
 
+#include "platform/win32/text/ansi_text.h"
+
 namespace vantrel::test {
 
 namespace fs = std::filesystem;
 
 namespace {
-
-std::string Utf8(const std::wstring& wide) {
-    const int size = static_cast<int>(wide.size());
-    const int length =
-        WideCharToMultiByte(CP_UTF8, 0, wide.data(), size, nullptr, 0, nullptr, nullptr);
-    std::string text(static_cast<size_t>(length), '\0');
-    WideCharToMultiByte(CP_UTF8, 0, wide.data(), size, text.data(), length, nullptr, nullptr);
-    return text;
-}
-
-std::wstring Wide(const std::string& utf8) {
-    const int size = static_cast<int>(utf8.size());
-    const int length = MultiByteToWideChar(CP_UTF8, 0, utf8.data(), size, nullptr, 0);
-    std::wstring wide(static_cast<size_t>(length), L'\0');
-    MultiByteToWideChar(CP_UTF8, 0, utf8.data(), size, wide.data(), length);
-    return wide;
-}
 
 // The temporary folder in long names ("RUNNER~1" is how some systems give it), "\" at the end.
 std::wstring TemporaryFolder() {
@@ -49,7 +34,7 @@ ScratchFolder::ScratchFolder() {
         const std::wstring candidate = base + std::to_wstring(attempt);
         if (CreateDirectoryW(candidate.c_str(), nullptr)) {
             host_ = candidate;
-            windowsPath_ = Utf8(candidate);
+            windowsPath_ = win32::BytesFrom(candidate, CP_UTF8);
             return;
         }
         if (GetLastError() != ERROR_ALREADY_EXISTS) {
@@ -64,7 +49,7 @@ ScratchFolder::~ScratchFolder() {
 }
 
 fs::path ScratchFolder::Host(const std::string& relative) const {
-    return host_ / Wide(relative);
+    return host_ / win32::WideFrom(relative, CP_UTF8);
 }
 
 void ScratchFolder::MakeHiddenFolder(const std::string& relative) const {
@@ -84,7 +69,7 @@ char UnmappedDriveLetter() {
 }
 
 fs::path HostPathOf(const std::string& windowsPath) {
-    return fs::path(Wide(windowsPath));
+    return fs::path(win32::WideFrom(windowsPath, CP_UTF8));
 }
 
 }  // namespace vantrel::test

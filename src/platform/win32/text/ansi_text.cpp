@@ -3,9 +3,8 @@
 #include <windows.h>
 
 namespace vantrel::win32 {
-namespace {
 
-std::wstring Wide(std::string_view bytes, UINT codePage) {
+std::wstring WideFrom(std::string_view bytes, unsigned codePage) {
     if (bytes.empty()) {
         return {};
     }
@@ -16,7 +15,7 @@ std::wstring Wide(std::string_view bytes, UINT codePage) {
     return wide;
 }
 
-std::string Narrow(const std::wstring& wide, UINT codePage) {
+std::string BytesFrom(std::wstring_view wide, unsigned codePage) {
     if (wide.empty()) {
         return {};
     }
@@ -28,14 +27,12 @@ std::string Narrow(const std::wstring& wide, UINT codePage) {
     return bytes;
 }
 
-}  // namespace
-
 std::string Utf8FromAnsi(std::string_view ansi) {
-    return Narrow(Wide(ansi, CP_ACP), CP_UTF8);
+    return BytesFrom(WideFrom(ansi, CP_ACP), CP_UTF8);
 }
 
 std::string AnsiFromUtf8(std::string_view utf8) {
-    return Narrow(Wide(utf8, CP_UTF8), CP_ACP);
+    return BytesFrom(WideFrom(utf8, CP_UTF8), CP_ACP);
 }
 
 }  // namespace vantrel::win32
