@@ -87,16 +87,5 @@ INSTANTIATE_TEST_SUITE_P(
         MkDirCase{"AngleBracket", Place::Scratch, "a<b", RuntimeError::BadFileName}),
     [](const auto& info) { return std::string(info.param.label); });
 
-TEST(MkDirSequenceTest, CreatesAPathOneFolderAtATime) {
-    test::ScratchFolder scratch;
-    const std::string top = scratch.WindowsPath() + "\\V";
-    EXPECT_EQ(MkDir(top + "\\a\\b"), kPathNotFound);
-    EXPECT_EQ(MkDir(top), kFolderCreated);
-    EXPECT_EQ(MkDir(top + "\\a"), kFolderCreated);
-    EXPECT_EQ(MkDir(top + "\\a\\b"), kFolderCreated);
-    EXPECT_EQ(MkDir(top + "\\a"), kPathFileAccessError);
-    EXPECT_TRUE(fs::is_directory(scratch.Host("V/a/b")));
-}
-
 }  // namespace
 }  // namespace vantrel
