@@ -3,23 +3,7 @@
 # only missing packages are installed.
 set -euo pipefail
 
-packages=(
-    build-essential cmake pkg-config clang-format
-    libmspack-dev qt6-base-dev libgtest-dev clang libclang-rt-14-dev
+"$(dirname "$0")/install-packages.sh" \
+    build-essential cmake pkg-config clang-format \
+    libmspack-dev qt6-base-dev libgtest-dev clang libclang-rt-14-dev librsvg2-bin \
     gcab xvfb xauth xdotool x11-utils imagemagick fonts-dejavu-core locales
-)
-
-missing=()
-for package in "${packages[@]}"; do
-    if ! dpkg-query -W -f='${Status}' "$package" 2>/dev/null | grep -q "install ok installed"; then
-        missing+=("$package")
-    fi
-done
-
-if ((${#missing[@]} > 0)); then
-    sudo=""
-    if [ "$(id -u)" -ne 0 ]; then sudo="sudo"; fi
-    echo "Installing: ${missing[*]}"
-    $sudo apt-get update -qq
-    DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq --no-install-recommends "${missing[@]}"
-fi
