@@ -28,8 +28,12 @@ int FolderOutcomeOfError(DWORD code) {
             return kFolderCreated;
         case ERROR_FILE_NOT_FOUND:
         case ERROR_PATH_NOT_FOUND:
+        case ERROR_INVALID_DRIVE:
+        case ERROR_NOT_READY:
+        case ERROR_DIRECTORY:  // a file stands where a folder of the path should be
             return RuntimeError::PathNotFound;
         case ERROR_INVALID_NAME:
+        case ERROR_BAD_PATHNAME:
             return RuntimeError::BadFileName;
         default:
             // The name is taken, or we may not create it there.
