@@ -5,7 +5,7 @@ set -euo pipefail
 
 packages=(
     build-essential cmake pkg-config clang-format
-    libmspack-dev qt6-base-dev libgtest-dev clang libclang-rt-14-dev
+    libmspack-dev libisal-dev zlib1g-dev qt6-base-dev libgtest-dev clang libclang-rt-14-dev
     gcab xvfb xauth xdotool x11-utils imagemagick fonts-dejavu-core locales
 )
 

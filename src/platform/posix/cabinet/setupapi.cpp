@@ -13,12 +13,13 @@
 #include <string_view>
 #include <utility>
 
-#include "platform/posix/cabinet/errors.h"
-#include "platform/posix/cabinet/io.h"
-#include "platform/posix/cabinet/target.h"
-#include "platform/posix/files/drives.h"
 #include "platform/kernel.h"
 #include "platform/last_error.h"
+#include "platform/posix/cabinet/errors.h"
+#include "platform/posix/cabinet/io.h"
+#include "platform/posix/cabinet/mszip_extractor.h"
+#include "platform/posix/cabinet/target.h"
+#include "platform/posix/files/drives.h"
 #include "shared/ansi.h"
 
 namespace vantrel {
@@ -152,6 +153,7 @@ class CabinetWalk {
     std::deque<std::string> partPaths_;
     CabIo io_;
     TargetFile output_;
+    MszipExtractor mszip_{io_};
     mscab_decompressor* decompressor_ = nullptr;
     mscabd_cabinet* cabinet_ = nullptr;
     std::exception_ptr thrown_;
@@ -366,6 +368,10 @@ FileOutcome CabinetWalk::WriteFile(mscabd_file& file, std::string_view target) {
     if (const DWORD error = output_.Create(host.Path); error != ERROR_SUCCESS) {
         return {error};
     }
+    if (mszip_.Extract(*cabinet_, file, output_)) {
+        return {output_.Commit(ModificationTimeOf(file))};
+    }
+    output_.Rewind();
     io_.ResetFailure();
     io_.ExpectOutput(output_.OpenName(), &output_);
     const int result = decompressor_->extract(decompressor_, &file, output_.OpenName().c_str());

@@ -253,6 +253,18 @@ DWORD TargetFile::ReplaceTarget() {
     return ERROR_WRITE_FAULT;
 }
 
+void TargetFile::Rewind() noexcept {
+    if (received_ == 0) {
+        return;
+    }
+    received_ = 0;
+    buffered_ = 0;
+    writeErrno_ = 0;
+    if (::ftruncate(fd_, 0) != 0 || ::lseek(fd_, 0, SEEK_SET) != 0) {
+        writeErrno_ = errno;
+    }
+}
+
 void TargetFile::Discard() noexcept {
     if (fd_ >= 0) {
         ::close(fd_);

@@ -42,6 +42,9 @@ class TargetFile final : public HostFile {
     // name. 0, or the Windows code of the failure; the temporary file is gone either way.
     DWORD Commit(std::optional<time_t> modified);
 
+    // Drops what was written so far, to start the file again.
+    void Rewind() noexcept;
+
     // Gives the file up: the temporary file is removed, the target untouched.
     void Discard() noexcept;
 

@@ -1,0 +1,137 @@
+#include "platform/posix/cabinet/folder_stream.h"
+
+#include <algorithm>
+#include <bit>
+#include <cstring>
+
+namespace vantrel {
+namespace {
+
+// libmspack's input buffer for a cabinet's decoders (MSCABD_PARAM_DECOMPBUF, left at 4 KiB).
+constexpr std::uint64_t kPieceSize = 4096;
+constexpr unsigned kBlockHeaderSize = 8;
+constexpr unsigned kLargestBlockData = 32768 + 6144;
+constexpr unsigned kLargestBlockOutput = 32768;
+// The zero bytes libmspack puts after the last block.
+constexpr std::size_t kTrailingZeros = 2;
+// A frame's input is rarely above 40 KiB; one that needs more than this held at once is left to
+// libmspack, which streams it, so that a hostile cabinet cannot make us hold much of itself.
+constexpr std::size_t kMostHeld = 1 << 20;
+constexpr std::size_t kFirstBuffer = 128 * 1024;
+
+std::uint32_t Le32(const unsigned char* bytes) {
+    return bytes[0] | bytes[1] << 8 | bytes[2] << 16 | static_cast<std::uint32_t>(bytes[3]) << 24;
+}
+
+unsigned Le16(const unsigned char* bytes) {
+    return bytes[0] | bytes[1] << 8;
+}
+
+std::uint64_t PieceStart(std::uint64_t position) {
+    return position / kPieceSize * kPieceSize;
+}
+
+}  // namespace
+
+std::uint32_t CabinetChecksum(const unsigned char* data, std::size_t size, std::uint32_t seed) {
+    static_assert(std::endian::native == std::endian::little, "the words are read in place");
+    // Eight bytes at a time: XOR is the same on two words side by side, folded at the end.
+    std::uint64_t wide = 0;
+    std::size_t at = 0;
+    for (; at + 8 <= size; at += 8) {
+        std::uint64_t word = 0;
+        std::memcpy(&word, data + at, 8);
+        wide ^= word;
+    }
+    std::uint32_t sum =
+        seed ^ static_cast<std::uint32_t>(wide) ^ static_cast<std::uint32_t>(wide >> 32);
+    for (; at + 4 <= size; at += 4) {
+        sum ^= Le32(data + at);
+    }
+    std::uint32_t tail = 0;
+    for (; at < size; ++at) {
+        tail = tail << 8 | data[at];
+    }
+    return sum ^ tail;
+}
+
+FolderStream::FolderStream(CabIo& io, off_t dataOffset, unsigned blocks, unsigned blockReserve)
+    : io_(io),
+      next_(dataOffset),
+      blocksLeft_(blocks),
+      headerSize_(kBlockHeaderSize + blockReserve) {}
+
+std::uint64_t FolderStream::Available() const {
+    if (ended_) {
+        return End() + kTrailingZeros;
+    }
+    return PieceStart(End());
+}
+
+std::uint64_t FolderStream::MakeAvailable(std::uint64_t end) {
+    const std::uint64_t needed = PieceStart(end + kPieceSize - 1);
+    while (!failed_ && !ended_ && End() < needed && End() < keepFrom_ + kMostHeld) {
+        ReadBlock();
+    }
+    return Available();
+}
+
+// One block, as libmspack's block reader takes it, with the next block's header read in the
+// same call.
+void FolderStream::ReadBlock() {
+    if (blocksLeft_ == 0) {
+        ended_ = true;
+        MakeRoom(kTrailingZeros);
+        std::memset(buffer_.data() + filled_, 0, kTrailingZeros);
+        return;
+    }
+    --blocksLeft_;
+    if (!headerRead_) {
+        const ssize_t got = io_.ReadCabinetAt(next_, header_.data(), headerSize_);
+        headerBytes_ = got > 0 ? static_cast<std::size_t>(got) : 0;
+        headerRead_ = true;
+    }
+    const unsigned length = Le16(header_.data() + 4);
+    const unsigned unpacked = Le16(header_.data() + 6);
+    if (headerBytes_ < kBlockHeaderSize || length > kLargestBlockData ||
+        unpacked > kLargestBlockOutput) {
+        failed_ = true;
+        return;
+    }
+    const std::size_t nextHeader = blocksLeft_ > 0 ? headerSize_ : 0;
+    MakeRoom(length + nextHeader);
+    unsigned char* data = buffer_.data() + filled_;
+    const ssize_t got = io_.ReadCabinetAt(next_ + headerSize_, data, length + nextHeader);
+    const std::uint32_t stored = Le32(header_.data());
+    // A block that unpacks to nothing goes on in the next cabinet of a set.
+    if (got < static_cast<ssize_t>(length) || unpacked == 0 ||
+        (stored != 0 && CabinetChecksum(data, length, Le32(header_.data() + 4)) != stored)) {
+        failed_ = true;
+        return;
+    }
+    headerBytes_ = std::min(static_cast<std::size_t>(got) - length, nextHeader);
+    std::memcpy(header_.data(), data + length, headerBytes_);
+    filled_ += length;
+    next_ += headerSize_ + length;
+}
+
+// Room for `bytes` more after the stream (and for the trailing zeros), dropping what was
+// released when that is most of the buffer.
+void FolderStream::MakeRoom(std::size_t bytes) {
+    const std::size_t wanted = filled_ + bytes + kTrailingZeros;
+    if (wanted <= buffer_.size()) {
+        return;
+    }
+    const std::size_t released = static_cast<std::size_t>(std::min(keepFrom_, End()) - base_);
+    if (released >= filled_ / 2) {
+        std::memmove(buffer_.data(), buffer_.data() + released, filled_ - released);
+        filled_ -= released;
+        base_ += released;
+    }
+    if (filled_ + bytes + kTrailingZeros > buffer_.size()) {
+        buffer_.resize(
+            std::max(std::max(kFirstBuffer, 2 * buffer_.size()), filled_ + bytes + kTrailingZeros));
+    }
+}
+
+}  // namespace vantrel
