@@ -77,19 +77,50 @@ CabinetRunOutcome CabinetHarness::Run(std::string_view cabinetBytes) {
     if (!outcome.Listed && messages.Texts().empty()) {
         outcome.Violations.push_back("GetInfo failed without a message");
     }
-    if (outcome.Listed) {
-        try {
-            cab->Extract("", "C:\\out\\", "");
-        } catch (const RaisedError& error) {
-            outcome.RaisedNumber = error.Number;
-            outcome.RaisedDescription = error.Description;
-            if (error.Number == 0 || error.Description.empty()) {
-                outcome.Violations.push_back("raised an error without number or text");
-            }
+    if (!outcome.Listed) {
+        CheckScratch(outcome, listedNames);
+        return outcome;
+    }
+    const ExtractRun run = Extract(*cab, outcome);
+    outcome.RaisedNumber = run.RaisedNumber;
+    outcome.RaisedDescription = run.RaisedDescription;
+    outcome.WrittenFiles = static_cast<std::int32_t>(run.Files.size());
+    CheckScratch(outcome, listedNames);
+    // The same with libmspack decoding every folder: MSZIP's own decoder must agree with it.
+    fs::remove_all(OutputFolder(*prefix_));
+    fs::create_directories(OutputFolder(*prefix_));
+    const ScopedEnv reference("VANTREL_MSZIP", "libmspack");
+    const ExtractRun referenceRun = Extract(*cab, outcome);
+    if (run.RaisedNumber != referenceRun.RaisedNumber || run.Files != referenceRun.Files) {
+        outcome.Violations.push_back("MSZIP decoded otherwise than by libmspack: raised " +
+                                     std::to_string(run.RaisedNumber) + " against " +
+                                     std::to_string(referenceRun.RaisedNumber) + ", " +
+                                     std::to_string(run.Files.size()) + " files against " +
+                                     std::to_string(referenceRun.Files.size()));
+    }
+    return outcome;
+}
+
+CabinetHarness::ExtractRun CabinetHarness::Extract(CabFile& cab, CabinetRunOutcome& outcome) {
+    ExtractRun run;
+    try {
+        cab.Extract("", "C:\\out\\", "");
+    } catch (const RaisedError& error) {
+        run.RaisedNumber = error.Number;
+        run.RaisedDescription = error.Description;
+        if (error.Number == 0 || error.Description.empty()) {
+            outcome.Violations.push_back("raised an error without number or text");
         }
     }
-    CheckScratch(outcome, listedNames);
-    return outcome;
+    const fs::path output = OutputFolder(*prefix_);
+    std::error_code error;
+    for (auto it = fs::recursive_directory_iterator(output, error);
+         !error && it != fs::recursive_directory_iterator(); it.increment(error)) {
+        if (it->is_regular_file() && !it->is_symlink()) {
+            run.Files[it->path().lexically_relative(output).string()] = ReadFile(it->path());
+        }
+    }
+    return run;
 }
 
 void CabinetHarness::ResetScratch() {
@@ -112,9 +143,8 @@ void CabinetHarness::CheckScratch(CabinetRunOutcome& outcome,
             !listedNames.contains(WindowsRelative(path, output))) {
             outcome.Violations.push_back("temporary file left: " + path.string());
         }
-        if (IsInside(path, output)) {
-            ++outcome.WrittenFiles;
-        } else if (path.parent_path() != InputFolder(*prefix_) && path != Sentinel(*prefix_)) {
+        if (!IsInside(path, output) && path.parent_path() != InputFolder(*prefix_) &&
+            path != Sentinel(*prefix_)) {
             outcome.Violations.push_back("written outside the output folder: " + path.string());
         }
     }
