@@ -126,7 +126,8 @@ class CabinetWalk {
     CabinetWalk(const CabinetWalk&) = delete;
     CabinetWalk& operator=(const CabinetWalk&) = delete;
 
-    // 0 when the walk finished, else the Windows code it failed with.
+    // 0 when the walk finished, else the Windows code it failed with. Whatever it wrote is on
+    // stable storage before it returns; a failed flush fails the walk as a failed write would.
     DWORD Run(std::string_view ansiCabinetPath);
 
     // What the callback threw, if it did; the walk stopped there.
@@ -134,6 +135,7 @@ class CabinetWalk {
 
   private:
     std::optional<UINT> Notify(UINT notification, void* record, const char* text = nullptr);
+    DWORD VisitCabinet(std::string_view ansiCabinetPath);
     DWORD OpenWithLibmspack();
     DWORD OpenCabinetFile(const std::string& hostPath, mscabd_cabinet*& cabinet);
     DWORD AnnounceCabinet(const mscabd_cabinet* cabinet, USHORT setId, USHORT number);
@@ -163,6 +165,12 @@ class CabinetWalk {
 };
 
 DWORD CabinetWalk::Run(std::string_view ansiCabinetPath) {
+    const DWORD error = VisitCabinet(ansiCabinetPath);
+    const DWORD flushed = output_.MakeDurable();
+    return error != ERROR_SUCCESS ? error : flushed;
+}
+
+DWORD CabinetWalk::VisitCabinet(std::string_view ansiCabinetPath) {
     ansiCabinetPath_ = ansiCabinetPath;
     ansiCabinetFolder_ = ansiCabinetPath_.substr(0, ansiCabinetPath_.find_last_of("\\/") + 1);
     if (ansiCabinetPath.empty()) {

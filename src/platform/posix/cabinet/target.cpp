@@ -6,10 +6,11 @@
 
 #include <atomic>
 #include <cerrno>
+#include <cstdlib>
 #include <cstring>
-#include <random>
 
 #include "platform/posix/cabinet/errors.h"
+#include "platform/posix/cabinet/temporary_files.h"
 
 namespace vantrel {
 namespace {
@@ -21,35 +22,11 @@ constexpr size_t kBufferSize = 256 * 1024;
 // What Windows calls a read-only file: nobody may write it.
 constexpr mode_t kAnyWrite = S_IWUSR | S_IWGRP | S_IWOTH;
 
-constexpr size_t kMaxNameBytes = 255;
-constexpr std::string_view kTemporaryMark = ".vantrel-";
-constexpr size_t kRandomLength = 6;
 constexpr int kNameAttempts = 100;
 
-std::string RandomSuffix() {
-    static constexpr std::string_view kChars =
-        "abcdefghijklmnopqrstuvwxyzABCDEFGHIJKLMNOPQRSTUVWXYZ0123456789";
-    thread_local std::mt19937 generator{std::random_device{}()};
-    std::uniform_int_distribution<size_t> pick(0, kChars.size() - 1);
-    std::string suffix;
-    for (size_t i = 0; i < kRandomLength; ++i) {
-        suffix += kChars[pick(generator)];
-    }
-    return suffix;
-}
-
-// ".<name>.vantrel-XXXXXX", with the name shortened (never inside a UTF-8 sequence) so that a
-// target whose own name is long still gets a temporary file the file system accepts.
-std::string TemporaryName(const std::string& targetName) {
-    size_t keep = kMaxNameBytes - 1 - kTemporaryMark.size() - kRandomLength;
-    if (targetName.size() <= keep) {
-        keep = targetName.size();
-    } else {
-        while (keep > 0 && (static_cast<unsigned char>(targetName[keep]) & 0xC0) == 0x80) {
-            --keep;
-        }
-    }
-    return "." + targetName.substr(0, keep) + std::string(kTemporaryMark) + RandomSuffix();
+bool NamelessFilesAllowed() {
+    const char* choice = std::getenv("VANTREL_NAMED_TEMPORARY_FILES");
+    return choice == nullptr || std::string_view(choice) != "1";
 }
 
 // A nameless file is given a name through its entry in /proc, which needs no privilege.
@@ -85,6 +62,8 @@ int LinkNamelessFile(int fd, const char* target) {
 
 }  // namespace
 
+TargetFile::TargetFile() : namelessAllowed_(NamelessFilesAllowed()) {}
+
 TargetFile::~TargetFile() {
     Discard();
 }
@@ -98,6 +77,9 @@ DWORD TargetFile::Create(const std::filesystem::path& target) {
     buffered_ = 0;
     if (!buffer_) {
         buffer_ = std::make_unique<char[]>(kBufferSize);
+    }
+    if (cleanedFolders_.emplace(FolderText()).second) {
+        RemoveLeftoverTemporaries(Folder());
     }
     const DWORD nameless = OpenNameless();
     if (nameless != ERROR_NOT_SUPPORTED) {
@@ -114,11 +96,18 @@ std::filesystem::path TargetFile::Folder() const {
     return folder.empty() ? std::filesystem::path(".") : folder;
 }
 
+// The folder as the target's text spells it, without making a path of it.
+std::string_view TargetFile::FolderText() const {
+    const std::string_view target = target_.native();
+    const size_t slash = target.rfind('/');
+    return slash == std::string_view::npos ? std::string_view() : target.substr(0, slash);
+}
+
 // 0, the Windows code of why the folder takes no file, or ERROR_NOT_SUPPORTED where the file
 // system has no nameless files.
 DWORD TargetFile::OpenNameless() {
     nameless_ = false;
-    if (!CanNameNamelessFiles()) {
+    if (!namelessAllowed_ || !CanNameNamelessFiles()) {
         return ERROR_NOT_SUPPORTED;
     }
     fd_ = ::open(Folder().c_str(), O_TMPFILE | O_WRONLY | O_CLOEXEC, 0666);
@@ -157,6 +146,11 @@ DWORD TargetFile::CreateTemporary() {
     for (int attempt = 0; attempt < kNameAttempts; ++attempt) {
         const std::string path = (Folder() / TemporaryName(name)).string();
         fd_ = ::open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+        if (fd_ >= 0 && !LockAsInUse(fd_)) {
+            ::close(fd_);
+            fd_ = -1;
+            continue;
+        }
         if (fd_ >= 0) {
             temporaryPath_ = path;
             // A replaced file keeps its permissions; a new one gets the umask's.
@@ -183,22 +177,25 @@ DWORD TargetFile::Commit(std::optional<time_t> modified) {
         // A file whose stamp could not be set is still complete and correct; keep it.
         ::futimens(fd_, times);
     }
+    durable_.Note(fd_, FolderText());
     if (nameless_) {
         if (const DWORD error = LinkNameless(); error != ERROR_NOT_SUPPORTED) {
             return error;
         }
     }
-    if (const DWORD error = CloseFile(); error != ERROR_SUCCESS) {
-        Discard();
-        return error;
-    }
+    return RenameOverTarget();
+}
+
+// The temporary file takes the target's name while it is still open, and so locked: no other
+// walk can take it for a leftover meanwhile.
+DWORD TargetFile::RenameOverTarget() {
     if (::rename(temporaryPath_.c_str(), target_.c_str()) != 0) {
         const DWORD error = WriteErrorFromErrno(errno);
         Discard();
         return error;
     }
     temporaryPath_.clear();
-    return ERROR_SUCCESS;
+    return CloseFile();
 }
 
 // Links the nameless file in under the target's name where nothing is in the way: 0, or the
@@ -238,6 +235,8 @@ DWORD TargetFile::ReplaceTarget() {
     if (keptMode_) {
         ::fchmod(fd_, *keptMode_);
     }
+    // Locked before it has a name, so that it is never seen unlocked.
+    LockAsInUse(fd_);
     const std::string name = target_.filename().string();
     for (int attempt = 0; attempt < kNameAttempts; ++attempt) {
         const std::string path = (Folder() / TemporaryName(name)).string();

@@ -1,0 +1,30 @@
+#pragma once
+
+// The hidden temporary files the cabinet service writes a file under before it takes the
+// target's name: ".<name>.vantrel-XXXXXX" beside the target. Their writer holds a lock on each
+// for as long as it bears that name, so a file of that name without a lock is one a killed run
+// left behind, and the next run writing into that folder removes it; one with a lock belongs to
+// a run still going and is left alone.
+
+#include <filesystem>
+#include <string>
+#include <string_view>
+
+namespace vantrel {
+
+// A fresh hidden temporary name for a file named `targetName`.
+std::string TemporaryName(const std::string& targetName);
+
+// Whether `name` has the form TemporaryName gives.
+bool IsTemporaryName(std::string_view name);
+
+// Takes the lock that marks the open file `fd` as a temporary file in use. false when the file
+// lost its name before the lock was taken (a cleaning run took it for a leftover): it is useless
+// then. Where the file system has no locks, the file is kept unlocked, and cleaning runs, which
+// cannot lock it either, leave it alone.
+bool LockAsInUse(int fd);
+
+// Removes the leftover temporary files in `folder`.
+void RemoveLeftoverTemporaries(const std::filesystem::path& folder);
+
+}  // namespace vantrel
