@@ -219,18 +219,14 @@ bool BitReader::Read(unsigned count, unsigned& value) {
 }
 
 unsigned BitReader::Peek(unsigned count) const {
-    unsigned value = 0;
-    for (unsigned taken = 0; taken < count;) {
-        const std::size_t at = position_ + taken;
-        if (at >= bitSize_) {
-            break;
-        }
-        const unsigned shift = at % 8;
-        const unsigned chunk = std::min(8 - shift, count - taken);
-        value |= ((bytes_[at / 8] >> shift) & ((1u << chunk) - 1)) << taken;
-        taken += chunk;
+    // At most 16 bits from any bit of a byte on: three bytes hold them.
+    const std::size_t byte = position_ / 8;
+    const std::size_t size = bitSize_ / 8;
+    std::uint32_t word = 0;
+    for (std::size_t i = 0; i < 3 && byte + i < size; ++i) {
+        word |= static_cast<std::uint32_t>(bytes_[byte + i]) << (8 * i);
     }
-    return value;
+    return (word >> (position_ % 8)) & ((1u << count) - 1);
 }
 
 bool BitReader::Skip(unsigned count) {

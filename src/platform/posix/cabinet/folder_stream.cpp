@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <bit>
 #include <cstring>
+#include <utility>
 
 namespace vantrel {
 namespace {
@@ -12,12 +13,11 @@ constexpr std::uint64_t kPieceSize = 4096;
 constexpr unsigned kBlockHeaderSize = 8;
 constexpr unsigned kLargestBlockData = 32768 + 6144;
 constexpr unsigned kLargestBlockOutput = 32768;
-// The zero bytes libmspack puts after the last block.
-constexpr std::size_t kTrailingZeros = 2;
 // A frame's input is rarely above 40 KiB; one that needs more than this held at once is left to
 // libmspack, which streams it, so that a hostile cabinet cannot make us hold much of itself.
 constexpr std::size_t kMostHeld = 1 << 20;
-constexpr std::size_t kFirstBuffer = 128 * 1024;
+// Two blocks: the one a frame lies in, and the next, which libmspack reads a little of.
+constexpr std::size_t kFirstBuffer = 96 * 1024;
 
 std::uint32_t Le32(const unsigned char* bytes) {
     return bytes[0] | bytes[1] << 8 | bytes[2] << 16 | static_cast<std::uint32_t>(bytes[3]) << 24;
@@ -68,9 +68,20 @@ std::uint64_t FolderStream::Available() const {
     return PieceStart(End());
 }
 
+bool FolderStream::MayRead() const {
+    return !failed_ && !ended_ && End() < keepFrom_ + kMostHeld;
+}
+
+std::uint64_t FolderStream::ReadUpTo(std::uint64_t end) {
+    while (MayRead() && Read() < end) {
+        ReadBlock();
+    }
+    return Read();
+}
+
 std::uint64_t FolderStream::MakeAvailable(std::uint64_t end) {
     const std::uint64_t needed = PieceStart(end + kPieceSize - 1);
-    while (!failed_ && !ended_ && End() < needed && End() < keepFrom_ + kMostHeld) {
+    while (MayRead() && End() < needed) {
         ReadBlock();
     }
     return Available();
@@ -82,7 +93,7 @@ void FolderStream::ReadBlock() {
     if (blocksLeft_ == 0) {
         ended_ = true;
         MakeRoom(kTrailingZeros);
-        std::memset(buffer_.data() + filled_, 0, kTrailingZeros);
+        std::memset(buffer_.get() + filled_, 0, kTrailingZeros);
         return;
     }
     --blocksLeft_;
@@ -100,7 +111,7 @@ void FolderStream::ReadBlock() {
     }
     const std::size_t nextHeader = blocksLeft_ > 0 ? headerSize_ : 0;
     MakeRoom(length + nextHeader);
-    unsigned char* data = buffer_.data() + filled_;
+    unsigned char* data = buffer_.get() + filled_;
     const ssize_t got = io_.ReadCabinetAt(next_ + headerSize_, data, length + nextHeader);
     const std::uint32_t stored = Le32(header_.data());
     // A block that unpacks to nothing goes on in the next cabinet of a set.
@@ -118,19 +129,24 @@ void FolderStream::ReadBlock() {
 // Room for `bytes` more after the stream (and for the trailing zeros), dropping what was
 // released when that is most of the buffer.
 void FolderStream::MakeRoom(std::size_t bytes) {
-    const std::size_t wanted = filled_ + bytes + kTrailingZeros;
-    if (wanted <= buffer_.size()) {
+    if (filled_ + bytes + kTrailingZeros <= capacity_) {
         return;
     }
     const std::size_t released = static_cast<std::size_t>(std::min(keepFrom_, End()) - base_);
-    if (released >= filled_ / 2) {
-        std::memmove(buffer_.data(), buffer_.data() + released, filled_ - released);
+    if (released > 0 && released >= filled_ / 2) {
+        std::memmove(buffer_.get(), buffer_.get() + released, filled_ - released);
         filled_ -= released;
         base_ += released;
     }
-    if (filled_ + bytes + kTrailingZeros > buffer_.size()) {
-        buffer_.resize(
-            std::max(std::max(kFirstBuffer, 2 * buffer_.size()), filled_ + bytes + kTrailingZeros));
+    const std::size_t wanted = filled_ + bytes + kTrailingZeros;
+    if (wanted > capacity_) {
+        const std::size_t capacity = std::max({kFirstBuffer, 2 * capacity_, wanted});
+        std::unique_ptr<unsigned char[]> larger(new unsigned char[capacity]);
+        if (filled_ > 0) {
+            std::memcpy(larger.get(), buffer_.get(), filled_);
+        }
+        buffer_ = std::move(larger);
+        capacity_ = capacity;
     }
 }
 

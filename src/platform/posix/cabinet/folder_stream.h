@@ -14,7 +14,7 @@
 
 #include <array>
 #include <cstdint>
-#include <vector>
+#include <memory>
 
 #include "platform/posix/cabinet/io.h"
 
@@ -24,22 +24,30 @@ class FolderStream {
   public:
     FolderStream(CabIo& io, off_t dataOffset, unsigned blocks, unsigned blockReserve);
 
+    // Reads blocks until the stream holds `end` bytes or no more can be read, and answers how
+    // many it holds: all the blocks read gave, and the two zeros once the last one was read.
+    std::uint64_t ReadUpTo(std::uint64_t end);
+    std::uint64_t Read() const { return End() + (ended_ ? kTrailingZeros : 0); }
+
     // Reads blocks until the stream is available up to `end` (exclusive) or no more can be, and
     // answers how far it is available.
     std::uint64_t MakeAvailable(std::uint64_t end);
     std::uint64_t Available() const;
 
-    // The bytes from stream position `position` on, up to Available(). Valid until the next
-    // MakeAvailable; `position` may not lie before what was released.
+    // The bytes from stream position `position` on, up to Read(). Valid until the next block is
+    // read; `position` may not lie before what was released.
     const unsigned char* At(std::uint64_t position) const {
-        return buffer_.data() + (position - base_);
+        return buffer_.get() + (position - base_);
     }
 
     // The bytes before `position` are not needed any more.
     void Release(std::uint64_t position) { keepFrom_ = position; }
 
   private:
+    static constexpr std::size_t kTrailingZeros = 2;
+
     std::uint64_t End() const { return base_ + filled_; }
+    bool MayRead() const;
     void ReadBlock();
     void MakeRoom(std::size_t bytes);
 
@@ -51,7 +59,8 @@ class FolderStream {
     std::array<unsigned char, 8 + 255> header_{};
     std::size_t headerBytes_ = 0;
     bool headerRead_ = false;
-    std::vector<unsigned char> buffer_;  // the stream from base_ on
+    std::unique_ptr<unsigned char[]> buffer_;  // the stream from base_ on
+    std::size_t capacity_ = 0;
     std::uint64_t base_ = 0;
     std::size_t filled_ = 0;
     std::uint64_t keepFrom_ = 0;

@@ -26,7 +26,7 @@ std::uint32_t Le32(const unsigned char* bytes) {
     return bytes[0] | bytes[1] << 8 | bytes[2] << 16 | static_cast<std::uint32_t>(bytes[3]) << 24;
 }
 
-constexpr std::size_t kWindowSize = 64 * 1024;
+constexpr std::size_t kWindowSize = 16 * 1024;
 
 // Reads the headers front to back through a window, as they lie one after another.
 class HeaderReader {

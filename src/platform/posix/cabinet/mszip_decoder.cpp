@@ -18,7 +18,6 @@ constexpr std::size_t kFrameSize = 32768;
 constexpr std::size_t kFrameRoom = kFrameSize + 1;
 // More than the longest dynamic block header, about 560 bytes.
 constexpr std::uint64_t kHeaderLookahead = 2048;
-constexpr std::uint64_t kReadAhead = 64 * 1024;
 // libmspack's bit reader fills up to 16 bits before it decodes each Huffman code.
 constexpr unsigned kHuffmanLookaheadBits = 16;
 constexpr int kRawDeflate = -15;
@@ -43,7 +42,6 @@ std::uint64_t LastReadOf(const DeflateBlockHeader& last, std::uint64_t endBit) {
 MszipDecoder::MszipDecoder(CabIo& io, off_t dataOffset, unsigned blocks, unsigned blockReserve)
     : stream_(io, dataOffset, blocks, blockReserve),
       window_(new unsigned char[kFrameRoom]),
-      frame_(new unsigned char[kFrameRoom]),
       isal_(new inflate_state) {
     // libmspack's window starts out zeroed too (CabIo's allocations are), which is what a stream
     // looking back before its start finds there.
@@ -86,26 +84,22 @@ bool MszipDecoder::DecodeFrame() {
     if (chain.Kind == HeaderChain::Refused) {
         return false;
     }
-    std::optional<Frame> frame;
-    if (chain.Kind == HeaderChain::Known) {
-        frame = InflateWithIsal(*start, chain.Last);
-    }
+    // Either writes the frame's output over the start of the window, after taking the window as
+    // its dictionary: what the ring holds past the output stays, as it does in libmspack's.
+    const std::optional<Frame> frame = chain.Kind == HeaderChain::Known
+                                           ? InflateWithIsal(*start, chain.Last)
+                                           : InflateWithZlib(*start);
     if (!frame) {
-        frame = InflateWithZlib(*start);
-    }
-    if (!frame || stream_.MakeAvailable(frame->LastRead) < frame->LastRead) {
         return false;
     }
-    // The ring as libmspack leaves it: this frame's output, then what the ring held past it.
-    if (frame->Output < kFrameSize) {
-        std::memcpy(frame_.get() + frame->Output, window_.get() + frame->Output,
-                    kFrameSize - frame->Output);
-    }
-    std::swap(window_, frame_);
-    pendingBegin_ = 0;
-    pendingEnd_ = frame->Output;
+    // The frame was decoded from all the blocks read; libmspack must be able to read as far.
     nextFrameSearch_ = BytesFor(frame->EndBit);
     stream_.Release(nextFrameSearch_);
+    if (stream_.MakeAvailable(frame->LastRead) < frame->LastRead) {
+        return false;
+    }
+    pendingBegin_ = 0;
+    pendingEnd_ = frame->Output;
     return true;
 }
 
@@ -115,19 +109,19 @@ std::optional<std::uint64_t> MszipDecoder::FindFrame() {
     std::uint64_t position = nextFrameSearch_;
     bool afterC = false;
     for (;;) {
-        const std::uint64_t available = stream_.MakeAvailable(position + kReadAhead);
-        if (position >= available) {
+        const std::uint64_t read = stream_.ReadUpTo(position + 2);
+        if (position >= read) {
             return std::nullopt;
         }
         const unsigned char* bytes = stream_.At(position);
-        const auto count = static_cast<std::size_t>(available - position);
+        const auto count = static_cast<std::size_t>(read - position);
         for (std::size_t i = 0; i < count; ++i) {
             if (afterC && bytes[i] == 'K') {
                 return position + i + 1;
             }
             afterC = bytes[i] == 'C';
         }
-        position = available;
+        position = read;
         stream_.Release(position);
     }
 }
@@ -138,11 +132,11 @@ MszipDecoder::HeaderChain MszipDecoder::ReadHeaderChain(std::uint64_t start) {
     std::uint64_t bit = 8 * start;
     for (;;) {
         const std::uint64_t byte = bit / 8;
-        const std::uint64_t available = stream_.MakeAvailable(byte + kHeaderLookahead);
-        if (available <= byte) {
+        const std::uint64_t read = stream_.ReadUpTo(byte + kHeaderLookahead);
+        if (read <= byte) {
             return {HeaderChain::Refused, {}};
         }
-        auto header = ReadDeflateBlockHeader(stream_.At(byte), available - byte, bit % 8);
+        auto header = ReadDeflateBlockHeader(stream_.At(byte), read - byte, bit % 8);
         if (!header) {
             return {HeaderChain::Refused, {}};
         }
@@ -167,10 +161,10 @@ std::optional<MszipDecoder::Frame> MszipDecoder::InflateWithIsal(std::uint64_t s
         return std::nullopt;
     }
     std::uint64_t position = start;  // where state.next_in points in the stream
-    std::uint64_t available = stream_.Available();
+    std::uint64_t read = stream_.Read();
     state.next_in = const_cast<std::uint8_t*>(stream_.At(position));
-    state.avail_in = static_cast<std::uint32_t>(available - position);
-    state.next_out = frame_.get();
+    state.avail_in = static_cast<std::uint32_t>(read - position);
+    state.next_out = window_.get();
     state.avail_out = kFrameRoom;
     for (;;) {
         const std::uint8_t* before = state.next_in;
@@ -184,13 +178,13 @@ std::optional<MszipDecoder::Frame> MszipDecoder::InflateWithIsal(std::uint64_t s
         if (state.avail_out == 0 || state.avail_in != 0) {
             return std::nullopt;
         }
-        const std::uint64_t more = stream_.MakeAvailable(available + kReadAhead);
-        if (more <= available) {
+        const std::uint64_t more = stream_.ReadUpTo(read + 1);
+        if (more <= read) {
             return std::nullopt;
         }
-        available = more;
+        read = more;
         state.next_in = const_cast<std::uint8_t*>(stream_.At(position));
-        state.avail_in = static_cast<std::uint32_t>(available - position);
+        state.avail_in = static_cast<std::uint32_t>(read - position);
     }
     const std::size_t output = kFrameRoom - state.avail_out;
     if (output > kFrameSize) {
@@ -208,22 +202,22 @@ std::optional<MszipDecoder::Frame> MszipDecoder::InflateWithZlib(std::uint64_t s
         inflateSetDictionary(zlib, window_.get(), kFrameSize) != Z_OK) {
         return std::nullopt;
     }
-    zlib->next_out = frame_.get();
+    zlib->next_out = window_.get();
     zlib->avail_out = kFrameRoom;
     std::uint64_t position = start;  // where zlib->next_in points in the stream
     std::uint64_t bit = 8 * start;   // where the next block begins
     for (;;) {
         const std::uint64_t byte = bit / 8;
-        std::uint64_t available = stream_.MakeAvailable(byte + kHeaderLookahead);
-        if (available <= byte) {
+        std::uint64_t read = stream_.ReadUpTo(byte + kHeaderLookahead);
+        if (read <= byte) {
             return std::nullopt;
         }
-        const auto header = ReadDeflateBlockHeader(stream_.At(byte), available - byte, bit % 8);
+        const auto header = ReadDeflateBlockHeader(stream_.At(byte), read - byte, bit % 8);
         if (!header) {
             return std::nullopt;
         }
         zlib->next_in = const_cast<Bytef*>(stream_.At(position));
-        zlib->avail_in = static_cast<uInt>(available - position);
+        zlib->avail_in = static_cast<uInt>(read - position);
         for (;;) {
             const Bytef* before = zlib->next_in;
             const int result = inflate(zlib, Z_BLOCK);
@@ -237,13 +231,13 @@ std::optional<MszipDecoder::Frame> MszipDecoder::InflateWithZlib(std::uint64_t s
             if (zlib->avail_out == 0 || zlib->avail_in != 0) {
                 return std::nullopt;
             }
-            const std::uint64_t more = stream_.MakeAvailable(available + kReadAhead);
-            if (more <= available) {
+            const std::uint64_t more = stream_.ReadUpTo(read + 1);
+            if (more <= read) {
                 return std::nullopt;
             }
-            available = more;
+            read = more;
             zlib->next_in = const_cast<Bytef*>(stream_.At(position));
-            zlib->avail_in = static_cast<uInt>(available - position);
+            zlib->avail_in = static_cast<uInt>(read - position);
         }
         bit = 8 * position - static_cast<std::uint64_t>(zlib->data_type & 7);
         if (header->Final) {

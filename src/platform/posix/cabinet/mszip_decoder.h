@@ -1,8 +1,8 @@
 #pragma once
 
-// One MSZIP folder decoded with a fast inflate (Intel ISA-L's; zlib's where a frame holds more
-// than one compressed block), giving exactly what libmspack would give, or saying it cannot be
-// sure it would.
+// One MSZIP folder decoded with a fast inflate (Intel ISA-L's; zlib's where a frame holds a
+// compressed block before its last one), giving exactly what libmspack would give, or saying it
+// cannot be sure it would.
 //
 // An MSZIP folder is a series of frames, each "CK" and a deflate stream of at most 32 KiB of
 // output that may look back into a 32 KiB window. libmspack's window is a ring written from its
@@ -65,7 +65,6 @@ class MszipDecoder {
 
     FolderStream stream_;
     std::unique_ptr<unsigned char[]> window_;
-    std::unique_ptr<unsigned char[]> frame_;
     std::size_t pendingBegin_ = 0;  // output of the last frame not handed on yet, in window_
     std::size_t pendingEnd_ = 0;
     std::uint64_t nextFrameSearch_ = 0;

@@ -67,8 +67,6 @@ class TargetFile final : public HostFile {
     void Close() noexcept override {}
 
   private:
-    std::filesystem::path Folder() const;
-    std::string_view FolderText() const;
     DWORD CheckTarget();
     DWORD OpenNameless();
     DWORD CreateTemporary();
@@ -80,6 +78,7 @@ class TargetFile final : public HostFile {
     int WriteAll(const char* data, size_t size) noexcept;
 
     std::filesystem::path target_;
+    std::string folder_;         // the target's, as spelled in it
     std::string temporaryPath_;  // the hidden temporary file's, when there is one
     int fd_ = -1;
     bool nameless_ = false;
@@ -90,6 +89,7 @@ class TargetFile final : public HostFile {
     size_t buffered_ = 0;
     bool namelessAllowed_;
     std::unordered_set<std::string> cleanedFolders_;
+    std::string lastCleaned_;
     DurableWrites durable_;
 };
 
