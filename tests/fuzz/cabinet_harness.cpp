@@ -1,6 +1,7 @@
 #include "fuzz/cabinet_harness.h"
 
 #include <algorithm>
+#include <cctype>
 #include <filesystem>
 #include <set>
 #include <system_error>
@@ -29,6 +30,14 @@ fs::path Sentinel(const TempPrefix& prefix) {
 
 bool IsTemporaryName(const std::string& name) {
     return name.find(".vantrel-") != std::string::npos;
+}
+
+// Names as Windows compares them: a file may land in a folder the cabinet names in other case.
+std::string FoldedCase(std::string name) {
+    std::transform(name.begin(), name.end(), name.begin(), [](unsigned char c) {
+        return c < 0x80 ? static_cast<char>(std::tolower(c)) : static_cast<char>(c);
+    });
+    return name;
 }
 
 // How a file under the output folder is named inside the cabinet.
@@ -71,7 +80,7 @@ CabinetRunOutcome CabinetHarness::Run(std::string_view cabinetBytes) {
     cab->FileFound = [&](const std::string& FileName, const DateTime&, std::int32_t,
                          const std::string& Path) {
         ++outcome.ListedFiles;
-        listedNames.insert(Path + FileName);
+        listedNames.insert(FoldedCase(Path + FileName));
     };
     outcome.Listed = cab->GetInfo("");
     if (!outcome.Listed && messages.Texts().empty()) {
@@ -140,7 +149,7 @@ void CabinetHarness::CheckScratch(CabinetRunOutcome& outcome,
             continue;
         }
         if (IsTemporaryName(path.filename().string()) &&
-            !listedNames.contains(WindowsRelative(path, output))) {
+            !listedNames.contains(FoldedCase(WindowsRelative(path, output)))) {
             outcome.Violations.push_back("temporary file left: " + path.string());
         }
         if (!IsInside(path, output) && path.parent_path() != InputFolder(*prefix_) &&

@@ -5,6 +5,8 @@
 #include <cstring>
 #include <utility>
 
+#include "platform/posix/cabinet/little_endian.h"
+
 namespace vantrel {
 namespace {
 
@@ -18,14 +20,6 @@ constexpr unsigned kLargestBlockOutput = 32768;
 constexpr std::size_t kMostHeld = 1 << 20;
 // Two blocks: the one a frame lies in, and the next, which libmspack reads a little of.
 constexpr std::size_t kFirstBuffer = 96 * 1024;
-
-std::uint32_t Le32(const unsigned char* bytes) {
-    return bytes[0] | bytes[1] << 8 | bytes[2] << 16 | static_cast<std::uint32_t>(bytes[3]) << 24;
-}
-
-unsigned Le16(const unsigned char* bytes) {
-    return bytes[0] | bytes[1] << 8;
-}
 
 std::uint64_t PieceStart(std::uint64_t position) {
     return position / kPieceSize * kPieceSize;
@@ -46,7 +40,7 @@ std::uint32_t CabinetChecksum(const unsigned char* data, std::size_t size, std::
     std::uint32_t sum =
         seed ^ static_cast<std::uint32_t>(wide) ^ static_cast<std::uint32_t>(wide >> 32);
     for (; at + 4 <= size; at += 4) {
-        sum ^= Le32(data + at);
+        sum ^= ReadLe32(data + at);
     }
     std::uint32_t tail = 0;
     for (; at < size; ++at) {
@@ -102,8 +96,8 @@ void FolderStream::ReadBlock() {
         headerBytes_ = got > 0 ? static_cast<std::size_t>(got) : 0;
         headerRead_ = true;
     }
-    const unsigned length = Le16(header_.data() + 4);
-    const unsigned unpacked = Le16(header_.data() + 6);
+    const unsigned length = ReadLe16(header_.data() + 4);
+    const unsigned unpacked = ReadLe16(header_.data() + 6);
     if (headerBytes_ < kBlockHeaderSize || length > kLargestBlockData ||
         unpacked > kLargestBlockOutput) {
         failed_ = true;
@@ -113,10 +107,10 @@ void FolderStream::ReadBlock() {
     MakeRoom(length + nextHeader);
     unsigned char* data = buffer_.get() + filled_;
     const ssize_t got = io_.ReadCabinetAt(next_ + headerSize_, data, length + nextHeader);
-    const std::uint32_t stored = Le32(header_.data());
+    const std::uint32_t stored = ReadLe32(header_.data());
     // A block that unpacks to nothing goes on in the next cabinet of a set.
     if (got < static_cast<ssize_t>(length) || unpacked == 0 ||
-        (stored != 0 && CabinetChecksum(data, length, Le32(header_.data() + 4)) != stored)) {
+        (stored != 0 && CabinetChecksum(data, length, ReadLe32(header_.data() + 4)) != stored)) {
         failed_ = true;
         return;
     }

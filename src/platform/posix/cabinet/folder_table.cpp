@@ -4,6 +4,8 @@
 #include <cstring>
 #include <memory>
 
+#include "platform/posix/cabinet/little_endian.h"
+
 namespace vantrel {
 namespace {
 
@@ -17,14 +19,6 @@ constexpr unsigned kFlagNext = 0x0002;
 constexpr unsigned kFlagReserve = 0x0004;
 constexpr unsigned kContinuedFromPrevious = 0xFFFD;
 constexpr unsigned kContinuedBothWays = 0xFFFF;
-
-unsigned Le16(const unsigned char* bytes) {
-    return bytes[0] | bytes[1] << 8;
-}
-
-std::uint32_t Le32(const unsigned char* bytes) {
-    return bytes[0] | bytes[1] << 8 | bytes[2] << 16 | static_cast<std::uint32_t>(bytes[3]) << 24;
-}
 
 constexpr std::size_t kWindowSize = 16 * 1024;
 
@@ -80,7 +74,7 @@ std::optional<unsigned> TakeFileEntry(HeaderReader& reader) {
     if (entry == nullptr) {
         return std::nullopt;
     }
-    const unsigned folder = Le16(entry + 8);
+    const unsigned folder = ReadLe16(entry + 8);
     std::size_t got = 0;
     const unsigned char* name = reader.PeekUpTo(kLongestName, got);
     const auto* end = static_cast<const unsigned char*>(std::memchr(name, 0, got));
@@ -99,9 +93,9 @@ std::optional<FolderTable> ReadFolderTable(CabIo& io) {
     if (header == nullptr) {
         return std::nullopt;
     }
-    const unsigned folders = Le16(header + 26);
-    const unsigned files = Le16(header + 28);
-    const unsigned flags = Le16(header + 30);
+    const unsigned folders = ReadLe16(header + 26);
+    const unsigned files = ReadLe16(header + 28);
+    const unsigned flags = ReadLe16(header + 30);
     if ((flags & (kFlagPrevious | kFlagNext)) != 0) {
         return std::nullopt;
     }
@@ -114,7 +108,7 @@ std::optional<FolderTable> ReadFolderTable(CabIo& io) {
         }
         folderReserve = sizes[2];
         table.BlockReserve = sizes[3];
-        reader.Skip(Le16(sizes));
+        reader.Skip(ReadLe16(sizes));
     }
     for (unsigned i = 0; i < folders; ++i) {
         const unsigned char* entry = reader.Take(kFolderEntrySize);
@@ -122,7 +116,7 @@ std::optional<FolderTable> ReadFolderTable(CabIo& io) {
             return std::nullopt;
         }
         table.Folders.push_back(
-            {static_cast<off_t>(Le32(entry)), Le16(entry + 4), Le16(entry + 6)});
+            {static_cast<off_t>(ReadLe32(entry)), ReadLe16(entry + 4), ReadLe16(entry + 6)});
         reader.Skip(folderReserve);
     }
     for (unsigned i = 0; i < files; ++i) {

@@ -17,6 +17,7 @@
 #include "platform/last_error.h"
 #include "platform/posix/cabinet/errors.h"
 #include "platform/posix/cabinet/io.h"
+#include "platform/posix/cabinet/little_endian.h"
 #include "platform/posix/cabinet/mszip_extractor.h"
 #include "platform/posix/cabinet/target.h"
 #include "platform/posix/files/drives.h"
@@ -35,10 +36,6 @@ struct CabinetHeader {
     USHORT Number;
 };
 
-USHORT Le16(const unsigned char* bytes) {
-    return static_cast<USHORT>(bytes[0] | bytes[1] << 8);
-}
-
 // The fixed header at the start of the file, when there is one.
 std::optional<CabinetHeader> ReadHeader(CabIo& io) {
     unsigned char bytes[kHeaderSize];
@@ -46,7 +43,8 @@ std::optional<CabinetHeader> ReadHeader(CabIo& io) {
         std::memcmp(bytes, kSignature, 4) != 0) {
         return std::nullopt;
     }
-    return CabinetHeader{Le16(bytes + 26), Le16(bytes + 28), Le16(bytes + 32), Le16(bytes + 34)};
+    return CabinetHeader{ReadLe16(bytes + 26), ReadLe16(bytes + 28), ReadLe16(bytes + 32),
+                         ReadLe16(bytes + 34)};
 }
 
 bool MspackMatchesBuild() {
