@@ -149,7 +149,7 @@ DWORD TargetFile::CreateTemporary() {
     for (int attempt = 0; attempt < kNameAttempts; ++attempt) {
         const std::string path = folder_ + '/' + TemporaryName(name);
         fd_ = ::open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
-        if (fd_ >= 0 && !LockAsInUse(fd_)) {
+        if (fd_ >= 0 && !LockCreatedAsInUse(fd_)) {
             ::close(fd_);
             fd_ = -1;
             continue;

@@ -81,11 +81,13 @@ bool IsTemporaryName(std::string_view name) {
            });
 }
 
-bool LockAsInUse(int fd) {
-    // Waits while a cleaning run holds the lock: it is about to remove the file.
-    if (::flock(fd, LOCK_EX) != 0) {
-        return true;
+void LockAsInUse(int fd) {
+    while (::flock(fd, LOCK_EX) != 0 && errno == EINTR) {
     }
+}
+
+bool LockCreatedAsInUse(int fd) {
+    LockAsInUse(fd);
     struct stat status {};
     return ::fstat(fd, &status) != 0 || status.st_nlink > 0;
 }

@@ -18,11 +18,14 @@ std::string TemporaryName(const std::string& targetName);
 // Whether `name` has the form TemporaryName gives.
 bool IsTemporaryName(std::string_view name);
 
-// Takes the lock that marks the open file `fd` as a temporary file in use. false when the file
-// lost its name before the lock was taken (a cleaning run took it for a leftover): it is useless
-// then. Where the file system has no locks, the file is kept unlocked, and cleaning runs, which
-// cannot lock it either, leave it alone.
-bool LockAsInUse(int fd);
+// Takes the lock that marks the open file `fd` as a temporary file in use, waiting while a
+// cleaning run holds it. Where the file system has no locks, the file stays unlocked, and
+// cleaning runs, which cannot lock it either, leave it alone.
+void LockAsInUse(int fd);
+
+// LockAsInUse for a file created under its temporary name: false when it lost that name before
+// the lock was taken (a cleaning run took it for a leftover), and is useless then.
+bool LockCreatedAsInUse(int fd);
 
 // Removes the leftover temporary files in `folder`.
 void RemoveLeftoverTemporaries(const std::filesystem::path& folder);
