@@ -29,7 +29,9 @@ mkdir -p build-fuzz/findings "$corpus"
 scratch=/dev/shm
 [ -d "$scratch" ] && [ -w "$scratch" ] || scratch="${TMPDIR:-/tmp}"
 
-export ASAN_OPTIONS="${ASAN_OPTIONS:-detect_leaks=1}"
+# Leaks are findings here, even when the caller (CI's sanitizer test run) switched them off: the
+# last setting of an option wins.
+export ASAN_OPTIONS="${ASAN_OPTIONS:+$ASAN_OPTIONS:}detect_leaks=1"
 TMPDIR="$scratch" build-fuzz/tests/vantrel-cab-fuzzer "$corpus" tests/data/cabinets tests/data/fuzz \
     -dict=tests/fuzz/cabinet.dict -max_len=20000 -timeout=10 -rss_limit_mb=2048 \
     -max_total_time="$seconds" -print_final_stats=1 \

@@ -5,5 +5,6 @@ set -euo pipefail
 
 "$(dirname "$0")/install-packages.sh" \
     build-essential cmake pkg-config clang-format \
-    libmspack-dev qt6-base-dev libgtest-dev clang libclang-rt-14-dev librsvg2-bin \
+    libmspack-dev libisal-dev zlib1g-dev qt6-base-dev libgtest-dev clang libclang-rt-14-dev \
+    librsvg2-bin \
     gcab xvfb xauth xdotool x11-utils imagemagick fonts-dejavu-core locales

@@ -8,6 +8,7 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <cstdio>
 #include <cstring>
 
 #include "cabinet/extract_outcome.h"
@@ -121,6 +122,67 @@ TEST_F(FullDiskTest, ReadOnlyMediumRaisesWriteProtected) {
     EXPECT_EQ(TextOf(error), "19 CabFile: The media is write protected.");
     EXPECT_EQ(ReadFile(Host("out/a.txt")), "previous");
     EXPECT_EQ(ListFiles(Host("out")), Names{"a.txt"});
+}
+
+// ---------------------------------------------------------------------------------------------
+// A disk that takes every write into memory and then fails to store it: an ext4 image on a loop
+// device, the image a sparse file on a tmpfs too small for the data. Only the flush that ends
+// Extract finds out, and Extract then fails as for a failed write.
+
+class FailingDiskTest : public OutcomeTest {
+  protected:
+    void SetUp() override {
+        fs::create_directories(Host("out"));
+        const fs::path image = backing_ / "disk.img";
+        if (::mount("tmpfs", backing_.Path().c_str(), "tmpfs", MS_NOSUID | MS_NODEV, "size=3m") !=
+            0) {
+            GTEST_SKIP() << "cannot mount a tmpfs here (" << std::strerror(errno) << ")";
+        }
+        backingMounted_ = true;
+        loop_ = Command("truncate -s 64M " + image.string() + " && mkfs.ext4 -q -O ^has_journal " +
+                        image.string() + " && losetup -f --show " + image.string());
+        if (loop_.empty() || ::mount(loop_.c_str(), Host("out").c_str(), "ext4", 0, nullptr) != 0) {
+            GTEST_SKIP() << "cannot make an ext4 disk on a loop device here";
+        }
+        diskMounted_ = true;
+        prefix_.MapDrive('d', Host("out"));
+    }
+
+    void TearDown() override {
+        if (diskMounted_) {
+            ::umount2(Host("out").c_str(), MNT_DETACH);
+        }
+        if (!loop_.empty()) {
+            Command("losetup -d " + loop_);
+        }
+        if (backingMounted_) {
+            ::umount2(backing_.Path().c_str(), MNT_DETACH);
+        }
+    }
+
+    // The last line the shell command printed, "" when it failed.
+    static std::string Command(const std::string& command) {
+        FILE* output = ::popen((command + " 2>/dev/null").c_str(), "r");
+        std::string text;
+        char line[256];
+        while (output != nullptr && std::fgets(line, sizeof line, output) != nullptr) {
+            text = line;
+        }
+        const bool succeeded = output != nullptr && ::pclose(output) == 0;
+        return succeeded ? text.substr(0, text.find('\n')) : std::string();
+    }
+
+    TempDir backing_;
+    std::string loop_;
+    bool backingMounted_ = false;
+    bool diskMounted_ = false;
+};
+
+TEST_F(FailingDiskTest, FailedFlushFailsTheExtraction) {
+    const auto extracted = ExtractCabinet(
+        PutCabinet("big.cab", BuildStoredCab({{.Name = "big.bin", .Data = Pattern(8 << 20, 'x')}})),
+        {}, "D:\\");
+    EXPECT_EQ(extracted.Error, "29 CabFile: The system cannot write to the specified device.");
 }
 
 // ---------------------------------------------------------------------------------------------

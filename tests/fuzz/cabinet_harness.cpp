@@ -1,6 +1,7 @@
 #include "fuzz/cabinet_harness.h"
 
 #include <algorithm>
+#include <cctype>
 #include <filesystem>
 #include <set>
 #include <system_error>
@@ -29,6 +30,14 @@ fs::path Sentinel(const TempPrefix& prefix) {
 
 bool IsTemporaryName(const std::string& name) {
     return name.find(".vantrel-") != std::string::npos;
+}
+
+// Names as Windows compares them: a file may land in a folder the cabinet names in other case.
+std::string FoldedCase(std::string name) {
+    std::transform(name.begin(), name.end(), name.begin(), [](unsigned char c) {
+        return c < 0x80 ? static_cast<char>(std::tolower(c)) : static_cast<char>(c);
+    });
+    return name;
 }
 
 // How a file under the output folder is named inside the cabinet.
@@ -71,25 +80,56 @@ CabinetRunOutcome CabinetHarness::Run(std::string_view cabinetBytes) {
     cab->FileFound = [&](const std::string& FileName, const DateTime&, std::int32_t,
                          const std::string& Path) {
         ++outcome.ListedFiles;
-        listedNames.insert(Path + FileName);
+        listedNames.insert(FoldedCase(Path + FileName));
     };
     outcome.Listed = cab->GetInfo("");
     if (!outcome.Listed && messages.Texts().empty()) {
         outcome.Violations.push_back("GetInfo failed without a message");
     }
-    if (outcome.Listed) {
-        try {
-            cab->Extract("", "C:\\out\\", "");
-        } catch (const RaisedError& error) {
-            outcome.RaisedNumber = error.Number;
-            outcome.RaisedDescription = error.Description;
-            if (error.Number == 0 || error.Description.empty()) {
-                outcome.Violations.push_back("raised an error without number or text");
-            }
+    if (!outcome.Listed) {
+        CheckScratch(outcome, listedNames);
+        return outcome;
+    }
+    const ExtractRun run = Extract(*cab, outcome);
+    outcome.RaisedNumber = run.RaisedNumber;
+    outcome.RaisedDescription = run.RaisedDescription;
+    outcome.WrittenFiles = static_cast<std::int32_t>(run.Files.size());
+    CheckScratch(outcome, listedNames);
+    // The same with libmspack decoding every folder: MSZIP's own decoder must agree with it.
+    fs::remove_all(OutputFolder(*prefix_));
+    fs::create_directories(OutputFolder(*prefix_));
+    const ScopedEnv reference("VANTREL_MSZIP", "libmspack");
+    const ExtractRun referenceRun = Extract(*cab, outcome);
+    if (run.RaisedNumber != referenceRun.RaisedNumber || run.Files != referenceRun.Files) {
+        outcome.Violations.push_back("MSZIP decoded otherwise than by libmspack: raised " +
+                                     std::to_string(run.RaisedNumber) + " against " +
+                                     std::to_string(referenceRun.RaisedNumber) + ", " +
+                                     std::to_string(run.Files.size()) + " files against " +
+                                     std::to_string(referenceRun.Files.size()));
+    }
+    return outcome;
+}
+
+CabinetHarness::ExtractRun CabinetHarness::Extract(CabFile& cab, CabinetRunOutcome& outcome) {
+    ExtractRun run;
+    try {
+        cab.Extract("", "C:\\out\\", "");
+    } catch (const RaisedError& error) {
+        run.RaisedNumber = error.Number;
+        run.RaisedDescription = error.Description;
+        if (error.Number == 0 || error.Description.empty()) {
+            outcome.Violations.push_back("raised an error without number or text");
         }
     }
-    CheckScratch(outcome, listedNames);
-    return outcome;
+    const fs::path output = OutputFolder(*prefix_);
+    std::error_code error;
+    for (auto it = fs::recursive_directory_iterator(output, error);
+         !error && it != fs::recursive_directory_iterator(); it.increment(error)) {
+        if (it->is_regular_file() && !it->is_symlink()) {
+            run.Files[it->path().lexically_relative(output).string()] = ReadFile(it->path());
+        }
+    }
+    return run;
 }
 
 void CabinetHarness::ResetScratch() {
@@ -109,12 +149,11 @@ void CabinetHarness::CheckScratch(CabinetRunOutcome& outcome,
             continue;
         }
         if (IsTemporaryName(path.filename().string()) &&
-            !listedNames.contains(WindowsRelative(path, output))) {
+            !listedNames.contains(FoldedCase(WindowsRelative(path, output)))) {
             outcome.Violations.push_back("temporary file left: " + path.string());
         }
-        if (IsInside(path, output)) {
-            ++outcome.WrittenFiles;
-        } else if (path.parent_path() != InputFolder(*prefix_) && path != Sentinel(*prefix_)) {
+        if (!IsInside(path, output) && path.parent_path() != InputFolder(*prefix_) &&
+            path != Sentinel(*prefix_)) {
             outcome.Violations.push_back("written outside the output folder: " + path.string());
         }
     }

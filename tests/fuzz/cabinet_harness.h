@@ -1,11 +1,16 @@
 #pragma once
 
 #include <cstdint>
+#include <map>
 #include <memory>
 #include <set>
 #include <string>
 #include <string_view>
 #include <vector>
+
+namespace vantrel {
+class CabFile;
+}  // namespace vantrel
 
 namespace vantrel::test {
 
@@ -23,9 +28,12 @@ struct CabinetRunOutcome {
 
 // Runs any bytes through the installer's cabinet path: writes them as C:\in\Images.cab in a
 // scratch prefix (what follows kSecondPartMark, if present, as C:\in\Images2.cab, so that
-// cabinet sets are tried too), lists them, extracts them into C:\out\, and checks afterwards that nothing was
-// written outside the output folder, no temporary file stayed behind and a file placed beside
-// the output folder is untouched. The prefix maps C: only, so a fault cannot reach the host.
+// cabinet sets are tried too), lists them, extracts them into C:\out\, and checks afterwards
+// that nothing was written outside the output folder, no temporary file stayed behind and a file
+// placed beside the output folder is untouched. Then it extracts them again with libmspack
+// decoding every folder, and checks that the walk's own MSZIP decoding came to the same: the
+// same error raised, the same files with the same bytes. The prefix maps C: only, so a fault
+// cannot reach the host.
 inline constexpr std::string_view kSecondPartMark = "#VANTREL-PART-2#";
 
 class CabinetHarness {
@@ -38,6 +46,13 @@ class CabinetHarness {
     CabinetRunOutcome Run(std::string_view cabinetBytes);
 
   private:
+    struct ExtractRun {
+        std::int32_t RaisedNumber = 0;
+        std::string RaisedDescription;
+        std::map<std::string, std::string> Files;  // under the output folder, with their bytes
+    };
+
+    ExtractRun Extract(CabFile& cab, CabinetRunOutcome& outcome);
     void ResetScratch();
     void CheckScratch(CabinetRunOutcome& outcome, const std::set<std::string>& listedNames) const;
 

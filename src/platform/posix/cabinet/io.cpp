@@ -291,8 +291,10 @@ off_t CabIo::Tell(mspack_file* file) noexcept {
 // libmspack's warnings repeat what its error codes already say; the walk reports those.
 void CabIo::Message(mspack_file*, const char*, ...) noexcept {}
 
+// Zeroed, so that a decoder's window holds zeros, not what the heap held, where a damaged
+// stream looks back before its start: the outcome then depends on the cabinet alone.
 void* CabIo::Alloc(mspack_system*, size_t bytes) noexcept {
-    return std::malloc(bytes);
+    return std::calloc(1, bytes);
 }
 
 void CabIo::Free(void* pointer) noexcept {

@@ -15,6 +15,8 @@
 #include "platform/kernel.h"
 #include "platform/posix/cabinet/errors.h"
 #include "platform/posix/cabinet/io.h"
+#include "platform/posix/cabinet/little_endian.h"
+#include "platform/posix/cabinet/mszip_extractor.h"
 #include "platform/posix/cabinet/target.h"
 #include "platform/posix/files/drives.h"
 #include "shared/ansi.h"
@@ -32,10 +34,6 @@ struct CabinetHeader {
     USHORT Number;
 };
 
-USHORT Le16(const unsigned char* bytes) {
-    return static_cast<USHORT>(bytes[0] | bytes[1] << 8);
-}
-
 // The fixed header at the start of the file, when there is one.
 std::optional<CabinetHeader> ReadHeader(CabIo& io) {
     unsigned char bytes[kHeaderSize];
@@ -43,7 +41,8 @@ std::optional<CabinetHeader> ReadHeader(CabIo& io) {
         std::memcmp(bytes, kSignature, 4) != 0) {
         return std::nullopt;
     }
-    return CabinetHeader{Le16(bytes + 26), Le16(bytes + 28), Le16(bytes + 32), Le16(bytes + 34)};
+    return CabinetHeader{ReadLe16(bytes + 26), ReadLe16(bytes + 28), ReadLe16(bytes + 32),
+                         ReadLe16(bytes + 34)};
 }
 
 bool MspackMatchesBuild() {
@@ -123,11 +122,13 @@ class CabinetWalk {
     CabinetWalk(const CabinetWalk&) = delete;
     CabinetWalk& operator=(const CabinetWalk&) = delete;
 
-    // 0 when the walk finished, else the Windows code it failed with.
+    // 0 when the walk finished, else the Windows code it failed with. Whatever it wrote is on
+    // stable storage before it returns; a failed flush fails the walk as a failed write would.
     DWORD Run(std::string_view ansiCabinetPath);
 
   private:
     UINT Notify(UINT notification, void* record, const char* text = nullptr) noexcept;
+    DWORD VisitCabinet(std::string_view ansiCabinetPath);
     DWORD OpenWithLibmspack();
     DWORD OpenCabinetFile(const std::string& hostPath, mscabd_cabinet*& cabinet);
     DWORD AnnounceCabinet(const mscabd_cabinet* cabinet, USHORT setId, USHORT number);
@@ -147,6 +148,7 @@ class CabinetWalk {
     std::deque<std::string> partPaths_;
     CabIo io_;
     TargetFile output_;
+    MszipExtractor mszip_{io_};
     mscab_decompressor* decompressor_ = nullptr;
     mscabd_cabinet* cabinet_ = nullptr;
     // The files of a cabinet mostly share a few stamps, and each local-time conversion reads
@@ -155,6 +157,12 @@ class CabinetWalk {
 };
 
 DWORD CabinetWalk::Run(std::string_view ansiCabinetPath) {
+    const DWORD error = VisitCabinet(ansiCabinetPath);
+    const DWORD flushed = output_.MakeDurable();
+    return error != ERROR_SUCCESS ? error : flushed;
+}
+
+DWORD CabinetWalk::VisitCabinet(std::string_view ansiCabinetPath) {
     ansiCabinetPath_ = ansiCabinetPath;
     ansiCabinetFolder_ = ansiCabinetPath_.substr(0, ansiCabinetPath_.find_last_of("\\/") + 1);
     if (ansiCabinetPath.empty()) {
@@ -343,6 +351,10 @@ FileOutcome CabinetWalk::WriteFile(mscabd_file& file, std::string_view target) {
     if (const DWORD error = output_.Create(host.Path); error != ERROR_SUCCESS) {
         return {error};
     }
+    if (mszip_.Extract(*cabinet_, file, output_)) {
+        return {output_.Commit(ModificationTimeOf(file))};
+    }
+    output_.Rewind();
     io_.ResetFailure();
     io_.ExpectOutput(output_.OpenName(), &output_);
     const int result = decompressor_->extract(decompressor_, &file, output_.OpenName().c_str());

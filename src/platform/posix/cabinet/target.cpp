@@ -6,50 +6,31 @@
 
 #include <atomic>
 #include <cerrno>
+#include <cstdlib>
 #include <cstring>
-#include <random>
 
 #include "platform/posix/cabinet/errors.h"
+#include "platform/posix/cabinet/temporary_files.h"
 
 namespace vantrel {
 namespace {
 
-// libmspack hands output over in frames of at most 32 KiB; gathering them saves system calls.
-// (Reserving a file's space up front, or writing on a second thread while libmspack decodes,
-// measured no faster on tmpfs or ext4; the size a cabinet claims is not to be trusted anyway.)
-constexpr size_t kBufferSize = 256 * 1024;
+// Output comes in frames of at most 32 KiB. Whole frames go straight to the file; smaller pieces
+// (a frame's part where a file begins or ends, a small file) are gathered, so that a small file
+// takes one write. (Gathering whole frames too, in 256 KiB, measured no faster, and holds more
+// memory. Reserving a file's space up front, or writing on a second thread while libmspack
+// decoded, measured no faster on tmpfs or ext4; the size a cabinet claims is not to be trusted
+// anyway.)
+constexpr size_t kBufferSize = 32 * 1024;
+constexpr size_t kStraightWrite = 8 * 1024;
 // What Windows calls a read-only file: nobody may write it.
 constexpr mode_t kAnyWrite = S_IWUSR | S_IWGRP | S_IWOTH;
 
-constexpr size_t kMaxNameBytes = 255;
-constexpr std::string_view kTemporaryMark = ".vantrel-";
-constexpr size_t kRandomLength = 6;
 constexpr int kNameAttempts = 100;
 
-std::string RandomSuffix() {
-    static constexpr std::string_view kChars =
-        "abcdefghijklmnopqrstuvwxyzABCDEFGHIJKLMNOPQRSTUVWXYZ0123456789";
-    thread_local std::mt19937 generator{std::random_device{}()};
-    std::uniform_int_distribution<size_t> pick(0, kChars.size() - 1);
-    std::string suffix;
-    for (size_t i = 0; i < kRandomLength; ++i) {
-        suffix += kChars[pick(generator)];
-    }
-    return suffix;
-}
-
-// ".<name>.vantrel-XXXXXX", with the name shortened (never inside a UTF-8 sequence) so that a
-// target whose own name is long still gets a temporary file the file system accepts.
-std::string TemporaryName(const std::string& targetName) {
-    size_t keep = kMaxNameBytes - 1 - kTemporaryMark.size() - kRandomLength;
-    if (targetName.size() <= keep) {
-        keep = targetName.size();
-    } else {
-        while (keep > 0 && (static_cast<unsigned char>(targetName[keep]) & 0xC0) == 0x80) {
-            --keep;
-        }
-    }
-    return "." + targetName.substr(0, keep) + std::string(kTemporaryMark) + RandomSuffix();
+bool NamelessFilesAllowed() {
+    const char* choice = std::getenv("VANTREL_NAMED_TEMPORARY_FILES");
+    return choice == nullptr || std::string_view(choice) != "1";
 }
 
 // A nameless file is given a name through its entry in /proc, which needs no privilege.
@@ -85,6 +66,8 @@ int LinkNamelessFile(int fd, const char* target) {
 
 }  // namespace
 
+TargetFile::TargetFile() : namelessAllowed_(NamelessFilesAllowed()) {}
+
 TargetFile::~TargetFile() {
     Discard();
 }
@@ -92,12 +75,26 @@ TargetFile::~TargetFile() {
 DWORD TargetFile::Create(const std::filesystem::path& target) {
     Discard();
     target_ = target;
+    const std::string& spelled = target_.native();
+    const size_t slash = spelled.rfind('/');
+    if (slash == std::string::npos) {
+        folder_.assign(".");
+    } else {
+        folder_.assign(spelled, 0, slash == 0 ? 1 : slash);
+    }
     keptMode_.reset();
     writeErrno_ = 0;
     received_ = 0;
     buffered_ = 0;
     if (!buffer_) {
-        buffer_ = std::make_unique<char[]>(kBufferSize);
+        buffer_.reset(new char[kBufferSize]);
+    }
+    // A walk's files come folder by folder; each folder is cleaned the first time.
+    if (folder_ != lastCleaned_) {
+        lastCleaned_ = folder_;
+        if (cleanedFolders_.insert(folder_).second) {
+            RemoveLeftoverTemporaries(folder_);
+        }
     }
     const DWORD nameless = OpenNameless();
     if (nameless != ERROR_NOT_SUPPORTED) {
@@ -109,19 +106,14 @@ DWORD TargetFile::Create(const std::filesystem::path& target) {
     return CreateTemporary();
 }
 
-std::filesystem::path TargetFile::Folder() const {
-    const std::filesystem::path folder = target_.parent_path();
-    return folder.empty() ? std::filesystem::path(".") : folder;
-}
-
 // 0, the Windows code of why the folder takes no file, or ERROR_NOT_SUPPORTED where the file
 // system has no nameless files.
 DWORD TargetFile::OpenNameless() {
     nameless_ = false;
-    if (!CanNameNamelessFiles()) {
+    if (!namelessAllowed_ || !CanNameNamelessFiles()) {
         return ERROR_NOT_SUPPORTED;
     }
-    fd_ = ::open(Folder().c_str(), O_TMPFILE | O_WRONLY | O_CLOEXEC, 0666);
+    fd_ = ::open(folder_.c_str(), O_TMPFILE | O_WRONLY | O_CLOEXEC, 0666);
     if (fd_ >= 0) {
         nameless_ = true;
         return ERROR_SUCCESS;
@@ -155,8 +147,13 @@ DWORD TargetFile::CheckTarget() {
 DWORD TargetFile::CreateTemporary() {
     const std::string name = target_.filename().string();
     for (int attempt = 0; attempt < kNameAttempts; ++attempt) {
-        const std::string path = (Folder() / TemporaryName(name)).string();
+        const std::string path = folder_ + '/' + TemporaryName(name);
         fd_ = ::open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+        if (fd_ >= 0 && !LockCreatedAsInUse(fd_)) {
+            ::close(fd_);
+            fd_ = -1;
+            continue;
+        }
         if (fd_ >= 0) {
             temporaryPath_ = path;
             // A replaced file keeps its permissions; a new one gets the umask's.
@@ -183,22 +180,25 @@ DWORD TargetFile::Commit(std::optional<time_t> modified) {
         // A file whose stamp could not be set is still complete and correct; keep it.
         ::futimens(fd_, times);
     }
+    durable_.Note(fd_, folder_);
     if (nameless_) {
         if (const DWORD error = LinkNameless(); error != ERROR_NOT_SUPPORTED) {
             return error;
         }
     }
-    if (const DWORD error = CloseFile(); error != ERROR_SUCCESS) {
-        Discard();
-        return error;
-    }
+    return RenameOverTarget();
+}
+
+// The temporary file takes the target's name while it is still open, and so locked: no other
+// walk can take it for a leftover meanwhile.
+DWORD TargetFile::RenameOverTarget() {
     if (::rename(temporaryPath_.c_str(), target_.c_str()) != 0) {
         const DWORD error = WriteErrorFromErrno(errno);
         Discard();
         return error;
     }
     temporaryPath_.clear();
-    return ERROR_SUCCESS;
+    return CloseFile();
 }
 
 // Links the nameless file in under the target's name where nothing is in the way: 0, or the
@@ -238,9 +238,11 @@ DWORD TargetFile::ReplaceTarget() {
     if (keptMode_) {
         ::fchmod(fd_, *keptMode_);
     }
+    // Locked before it has a name, so that it is never seen unlocked.
+    LockAsInUse(fd_);
     const std::string name = target_.filename().string();
     for (int attempt = 0; attempt < kNameAttempts; ++attempt) {
-        const std::string path = (Folder() / TemporaryName(name)).string();
+        const std::string path = folder_ + '/' + TemporaryName(name);
         const int linkError = LinkNamelessFile(fd_, path.c_str());
         if (linkError == 0) {
             temporaryPath_ = path;
@@ -251,6 +253,18 @@ DWORD TargetFile::ReplaceTarget() {
         }
     }
     return ERROR_WRITE_FAULT;
+}
+
+void TargetFile::Rewind() noexcept {
+    if (received_ == 0) {
+        return;
+    }
+    received_ = 0;
+    buffered_ = 0;
+    writeErrno_ = 0;
+    if (::ftruncate(fd_, 0) != 0 || ::lseek(fd_, 0, SEEK_SET) != 0) {
+        writeErrno_ = errno;
+    }
 }
 
 void TargetFile::Discard() noexcept {
@@ -279,11 +293,13 @@ int TargetFile::Write(const void* data, int bytes) noexcept {
     if (writeErrno_ != 0) {
         return bytes;
     }
-    if (buffered_ + size > kBufferSize && !Flush()) {
+    if (size >= kStraightWrite) {
+        if (Flush()) {
+            writeErrno_ = WriteAll(static_cast<const char*>(data), size);
+        }
         return bytes;
     }
-    if (size >= kBufferSize) {
-        writeErrno_ = WriteAll(static_cast<const char*>(data), size);
+    if (buffered_ + size > kBufferSize && !Flush()) {
         return bytes;
     }
     std::memcpy(buffer_.get() + buffered_, data, size);

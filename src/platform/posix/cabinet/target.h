@@ -5,7 +5,12 @@
 // under the target's name only once it is complete; where a file is already there, or the file
 // system has no nameless files, to a hidden temporary file renamed over the target in one step.
 // Until then a file already at the target stays as it was, and after a crash nothing is left
-// but, at worst, a hidden temporary file.
+// but, at worst, a hidden temporary file, which the next walk writing into that folder removes
+// (see temporary_files.h). VANTREL_NAMED_TEMPORARY_FILES=1 makes every file take the hidden
+// temporary file, as where there are no nameless files.
+//
+// One TargetFile serves a whole walk, and at its end flushes everything it wrote to stable
+// storage.
 
 #include <sys/types.h>
 
@@ -14,7 +19,10 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <string_view>
+#include <unordered_set>
 
+#include "platform/posix/cabinet/durable_writes.h"
 #include "platform/posix/cabinet/io.h"
 #include "platform/win_types.h"
 
@@ -22,7 +30,7 @@ namespace vantrel {
 
 class TargetFile final : public HostFile {
   public:
-    TargetFile() = default;
+    TargetFile();
     ~TargetFile() override;
     TargetFile(const TargetFile&) = delete;
     TargetFile& operator=(const TargetFile&) = delete;
@@ -42,8 +50,14 @@ class TargetFile final : public HostFile {
     // name. 0, or the Windows code of the failure; the temporary file is gone either way.
     DWORD Commit(std::optional<time_t> modified);
 
+    // Drops what was written so far, to start the file again.
+    void Rewind() noexcept;
+
     // Gives the file up: the temporary file is removed, the target untouched.
     void Discard() noexcept;
+
+    // Puts every file committed so far on stable storage: 0, or the Windows code of the failure.
+    DWORD MakeDurable() { return durable_.Flush(); }
 
     int Read(void* buffer, int bytes) noexcept override;
     int Write(const void* buffer, int bytes) noexcept override;
@@ -53,17 +67,18 @@ class TargetFile final : public HostFile {
     void Close() noexcept override {}
 
   private:
-    std::filesystem::path Folder() const;
     DWORD CheckTarget();
     DWORD OpenNameless();
     DWORD CreateTemporary();
     DWORD LinkNameless();
     DWORD ReplaceTarget();
+    DWORD RenameOverTarget();
     DWORD CloseFile();
     bool Flush() noexcept;
     int WriteAll(const char* data, size_t size) noexcept;
 
     std::filesystem::path target_;
+    std::string folder_;         // the target's, as spelled in it
     std::string temporaryPath_;  // the hidden temporary file's, when there is one
     int fd_ = -1;
     bool nameless_ = false;
@@ -72,6 +87,10 @@ class TargetFile final : public HostFile {
     std::uint64_t received_ = 0;
     std::unique_ptr<char[]> buffer_;
     size_t buffered_ = 0;
+    bool namelessAllowed_;
+    std::unordered_set<std::string> cleanedFolders_;
+    std::string lastCleaned_;
+    DurableWrites durable_;
 };
 
 }  // namespace vantrel

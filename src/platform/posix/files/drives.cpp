@@ -62,7 +62,7 @@ bool SameTime(const timespec& a, const timespec& b) {
 // read. A folder removed since has no links left.
 bool StillCurrent(const DriveTable& table, const fs::path& dosdevices) {
     struct stat info {};
-    return table.handle >= 0 && table.dosdevices == dosdevices &&
+    return table.handle >= 0 && table.dosdevices.native() == dosdevices.native() &&
            ::fstat(table.handle, &info) == 0 && info.st_nlink > 0 &&
            SameTime(info.st_mtim, table.modified);
 }
@@ -82,14 +82,32 @@ void ReadTable(DriveTable& table, const fs::path& dosdevices) {
     table.drives = ReadDrives(dosdevices);
 }
 
+// The prefix's dosdevices folder, made again only when the variables that name the prefix say
+// something else than the last time. Called with CurrentDrives' lock held.
+const fs::path& DosDevicesFolder() {
+    static std::string named;  // WINEPREFIX, or HOME when it is unset, as last seen
+    static bool byPrefix = false;
+    static fs::path folder;
+    const char* prefix = std::getenv("WINEPREFIX");
+    const bool hasPrefix = prefix != nullptr && *prefix != '\0';
+    const char* home = hasPrefix ? nullptr : std::getenv("HOME");
+    const std::string_view now = hasPrefix ? prefix : (home != nullptr ? home : "");
+    if (folder.empty() || hasPrefix != byPrefix || now != named) {
+        named = now;
+        byPrefix = hasPrefix;
+        folder = WinePrefix() / "dosdevices";
+    }
+    return folder;
+}
+
 // The drive table changes only when the prefix's dosdevices folder does, so it is read again
 // only then: resolving 26 links for every file of a cabinet would cost more than the writing.
 // Without a dosdevices folder, it is looked for again on every call.
 const std::vector<DriveMapping>& CurrentDrives(std::unique_lock<std::mutex>& lock) {
     static std::mutex mutex;
     static DriveTable table;
-    const fs::path dosdevices = WinePrefix() / "dosdevices";
     lock = std::unique_lock(mutex);
+    const fs::path& dosdevices = DosDevicesFolder();
     if (!StillCurrent(table, dosdevices)) {
         ReadTable(table, dosdevices);
     }
@@ -171,12 +189,14 @@ fs::path FindEntry(const fs::path& folder, const std::string& name) {
 
 // Folders lately seen to exist, remembered while a FolderMemory lives. Files come out of a
 // cabinet folder after folder, so the same few folders are asked about again and again.
+// They are compared as spelled, which is cheap: a folder spelled two ways is merely looked
+// at twice.
 class RecentFolders {
   public:
-    bool Contains(const fs::path& folder) const {
+    bool Contains(std::string_view folder) const {
         return depth_ > 0 && std::find(folders_.begin(), folders_.end(), folder) != folders_.end();
     }
-    void Add(const fs::path& folder) {
+    void Add(std::string_view folder) {
         if (depth_ > 0 && !Contains(folder)) {
             folders_[next_] = folder;
             next_ = (next_ + 1) % folders_.size();
@@ -190,7 +210,7 @@ class RecentFolders {
     }
 
   private:
-    std::array<fs::path, 8> folders_;
+    std::array<std::string, 8> folders_;
     size_t next_ = 0;
     int depth_ = 0;
 };
@@ -200,7 +220,7 @@ RecentFolders& Recent() {
     return recent;
 }
 
-bool IsExistingFolder(const fs::path& folder) {
+bool IsExistingFolder(const std::string& folder) {
     if (Recent().Contains(folder)) {
         return true;
     }
@@ -213,13 +233,23 @@ bool IsExistingFolder(const fs::path& folder) {
 }
 
 fs::path JoinMatchingCase(const fs::path& root, const std::vector<std::string>& components) {
-    fs::path exact = root;
+    if (components.empty()) {
+        return root;
+    }
+    // Joined as text and made a path once: joining component by component costs more than the
+    // rest of the lookup.
+    std::string exact = root.native();
+    std::size_t parentEnd = 0;
     for (const auto& component : components) {
-        exact /= component;
+        parentEnd = exact.size();
+        if (exact.empty() || exact.back() != '/') {
+            exact += '/';
+        }
+        exact += component;
     }
     // Nearly always the path is spelled as it is on disk: one look settles it.
-    if (components.empty() || IsExistingFolder(exact.parent_path())) {
-        return exact;
+    if (IsExistingFolder(exact.substr(0, std::max<std::size_t>(parentEnd, 1)))) {
+        return fs::path(std::move(exact));
     }
     fs::path found = root;
     for (const auto& component : components) {
@@ -271,11 +301,11 @@ FolderMemory::~FolderMemory() {
 }
 
 bool SeenFolderLately(const fs::path& folder) {
-    return Recent().Contains(folder);
+    return Recent().Contains(folder.native());
 }
 
 void NoteFolderSeen(const fs::path& folder) {
-    Recent().Add(folder);
+    Recent().Add(folder.native());
 }
 
 fs::path ExistingEntry(const fs::path& path) {

@@ -1,0 +1,134 @@
+#include "platform/posix/cabinet/folder_table.h"
+
+#include <algorithm>
+#include <cstring>
+#include <memory>
+
+#include "platform/posix/cabinet/little_endian.h"
+
+namespace vantrel {
+namespace {
+
+constexpr std::size_t kHeaderSize = 36;
+constexpr std::size_t kReserveSizesSize = 4;
+constexpr std::size_t kFolderEntrySize = 8;
+constexpr std::size_t kFileEntrySize = 16;
+constexpr std::size_t kLongestName = 256;  // libmspack looks this far for a name's end
+constexpr unsigned kFlagPrevious = 0x0001;
+constexpr unsigned kFlagNext = 0x0002;
+constexpr unsigned kFlagReserve = 0x0004;
+constexpr unsigned kContinuedFromPrevious = 0xFFFD;
+constexpr unsigned kContinuedBothWays = 0xFFFF;
+
+constexpr std::size_t kWindowSize = 16 * 1024;
+
+// Reads the headers front to back through a window, as they lie one after another.
+class HeaderReader {
+  public:
+    explicit HeaderReader(CabIo& io) : io_(io), window_(new unsigned char[kWindowSize]) {}
+
+    // The next `size` bytes (at most a file entry and its name), or nullptr when the cabinet
+    // ends first. Valid until the next call.
+    const unsigned char* Take(std::size_t size) {
+        const unsigned char* bytes = Peek(size);
+        if (bytes != nullptr) {
+            position_ += static_cast<off_t>(size);
+        }
+        return bytes;
+    }
+
+    // Up to `size` bytes from here on without taking them; `got` tells how many there are.
+    const unsigned char* PeekUpTo(std::size_t size, std::size_t& got) {
+        if (position_ < windowStart_ || position_ + static_cast<off_t>(size) > windowEnd_) {
+            Fill();
+        }
+        got = static_cast<std::size_t>(std::min<off_t>(windowEnd_ - position_, size));
+        return window_.get() + (position_ - windowStart_);
+    }
+
+    void Skip(std::size_t size) { position_ += static_cast<off_t>(size); }
+
+  private:
+    const unsigned char* Peek(std::size_t size) {
+        std::size_t got = 0;
+        const unsigned char* bytes = PeekUpTo(size, got);
+        return got == size ? bytes : nullptr;
+    }
+
+    void Fill() {
+        const ssize_t got = io_.ReadCabinetAt(position_, window_.get(), kWindowSize);
+        windowStart_ = position_;
+        windowEnd_ = position_ + std::max<ssize_t>(got, 0);
+    }
+
+    CabIo& io_;
+    off_t position_ = 0;
+    std::unique_ptr<unsigned char[]> window_;
+    off_t windowStart_ = 0;
+    off_t windowEnd_ = 0;
+};
+
+// Takes one file entry and its name; the entry's folder index, or nothing when it cannot be read.
+std::optional<unsigned> TakeFileEntry(HeaderReader& reader) {
+    const unsigned char* entry = reader.Take(kFileEntrySize);
+    if (entry == nullptr) {
+        return std::nullopt;
+    }
+    const unsigned folder = ReadLe16(entry + 8);
+    std::size_t got = 0;
+    const unsigned char* name = reader.PeekUpTo(kLongestName, got);
+    const auto* end = static_cast<const unsigned char*>(std::memchr(name, 0, got));
+    if (end == nullptr || end == name) {
+        return std::nullopt;
+    }
+    reader.Skip(static_cast<std::size_t>(end - name) + 1);
+    return folder;
+}
+
+}  // namespace
+
+std::optional<FolderTable> ReadFolderTable(CabIo& io) {
+    HeaderReader reader(io);
+    const unsigned char* header = reader.Take(kHeaderSize);
+    if (header == nullptr) {
+        return std::nullopt;
+    }
+    const unsigned folders = ReadLe16(header + 26);
+    const unsigned files = ReadLe16(header + 28);
+    const unsigned flags = ReadLe16(header + 30);
+    if ((flags & (kFlagPrevious | kFlagNext)) != 0) {
+        return std::nullopt;
+    }
+    FolderTable table;
+    std::size_t folderReserve = 0;
+    if ((flags & kFlagReserve) != 0) {
+        const unsigned char* sizes = reader.Take(kReserveSizesSize);
+        if (sizes == nullptr) {
+            return std::nullopt;
+        }
+        folderReserve = sizes[2];
+        table.BlockReserve = sizes[3];
+        reader.Skip(ReadLe16(sizes));
+    }
+    for (unsigned i = 0; i < folders; ++i) {
+        const unsigned char* entry = reader.Take(kFolderEntrySize);
+        if (entry == nullptr) {
+            return std::nullopt;
+        }
+        table.Folders.push_back(
+            {static_cast<off_t>(ReadLe32(entry)), ReadLe16(entry + 4), ReadLe16(entry + 6)});
+        reader.Skip(folderReserve);
+    }
+    for (unsigned i = 0; i < files; ++i) {
+        const auto folder = TakeFileEntry(reader);
+        if (!folder) {
+            return std::nullopt;
+        }
+        table.FirstFolderContinued = table.FirstFolderContinued ||
+                                     *folder == kContinuedFromPrevious ||
+                                     *folder == kContinuedBothWays;
+    }
+    return table;
+}
+
+}  // namespace vantrel

@@ -1,0 +1,47 @@
+#pragma once
+
+// The walk's own extraction of files that lie in MSZIP folders, through a faster inflate than
+// libmspack's, with libmspack as the judge of what comes out: a file is written here only when
+// libmspack would write the same bytes, and otherwise left to libmspack, which also keeps the
+// container, the other methods, cabinet sets and every failure. Setting VANTREL_MSZIP=libmspack
+// leaves everything to libmspack, to compare the two.
+
+#include <mspack.h>
+
+#include <cstddef>
+#include <memory>
+#include <optional>
+#include <unordered_map>
+#include <vector>
+
+#include "platform/posix/cabinet/folder_table.h"
+#include "platform/posix/cabinet/io.h"
+#include "platform/posix/cabinet/mszip_decoder.h"
+
+namespace vantrel {
+
+class MszipExtractor {
+  public:
+    explicit MszipExtractor(CabIo& io) : io_(io) {}
+
+    // Writes `file` of `cabinet`, as libmspack opened it, to `sink`; true when it was written
+    // whole. false: libmspack is to extract it, and `sink` may hold part of it already. A folder
+    // whose data the fast path could not vouch for is libmspack's from then on.
+    bool Extract(const mscabd_cabinet& cabinet, const mscabd_file& file, HostFile& sink);
+
+  private:
+    void Prepare(const mscabd_cabinet& cabinet);
+    bool LiesInFolder(const mscabd_file& file, const FolderEntry& folder) const;
+
+    CabIo& io_;
+    bool prepared_ = false;
+    std::optional<FolderTable> table_;
+    std::unordered_map<const mscabd_folder*, std::size_t> mszipFolders_;  // to the table's index
+    std::vector<bool> handedOver_;
+    // libmspack starts a folder afresh whenever the file before came from another one.
+    const mscabd_folder* lastFolder_ = nullptr;
+    std::size_t decoderFolder_ = 0;
+    std::unique_ptr<MszipDecoder> decoder_;
+};
+
+}  // namespace vantrel
