@@ -15,7 +15,7 @@
 #include "platform/posix/files/drives.h"
 #include "platform/setupapi_walk.h"
 #include "support/cab_builder.h"
-#include "support/temp_dir.h"
+#include "support/posix/temp_prefix.h"
 
 namespace vantrel {
 namespace {

@@ -11,7 +11,8 @@
 #include <cstring>
 
 #include "cabinet/extract_outcome.h"
-#include "support/child_process.h"
+#include "support/posix/child_process.h"
+#include "support/posix/scratch_place.h"
 
 namespace vantrel::test {
 namespace {
@@ -39,7 +40,7 @@ class FullDiskTest : public OutcomeTest {
                          << "); the full-disk cases need one, and root to make it";
         }
         mounted_ = true;
-        prefix_.MapDrive('d', Host("out"));
+        PrefixOf(scratch_).MapDrive('d', Host("out"));
     }
 
     void TearDown() override {
@@ -191,7 +192,7 @@ INSTANTIATE_TEST_SUITE_P(
 class UnprivilegedTest : public OutcomeTest {
   protected:
     void SetUp() override {
-        fs::permissions(prefix_.Path(), fs::perms(0755));
+        fs::permissions(PrefixOf(scratch_).Path(), fs::perms(0755));
         fs::create_directories(Host("out"));
         fs::permissions(Host("out"), fs::perms(0777));
     }
