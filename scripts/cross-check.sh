@@ -66,7 +66,9 @@ outcome_of() {
     printf 'list %s, %s files; extract %s, %s files' \
         "$(cat "$side-list.status")" "$(wc -l <"$side-list.out")" \
         "$(cat "$side-extract.status")" "$(tree_of "out-$side" | wc -l)"
-    if [ -s "$side-extract.err" ]; then
+    if grep -q '^wine: Unhandled' "$side-extract.err"; then
+        printf '; crashed (%s)' "$(grep -o 'Unhandled [a-z ]*fault' "$side-extract.err" | head -n 1)"
+    elif [ -s "$side-extract.err" ]; then
         printf '; %s' "$(head -n 1 "$side-extract.err")"
     fi
 }
