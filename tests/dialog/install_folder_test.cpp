@@ -10,12 +10,6 @@
 namespace vantrel::test {
 namespace {
 
-constexpr std::uint32_t kString = 1;
-constexpr std::uint32_t kExpandString = 2;
-constexpr std::uint32_t kBinary = 3;
-constexpr std::uint32_t kDword = 4;
-constexpr std::uint32_t kMultiString = 7;
-
 struct RegistrationCase {
     const char* name;
     std::vector<RegistryValue> values;  // of the viewer's key
@@ -46,13 +40,14 @@ INSTANTIATE_TEST_SUITE_P(
         RegistrationCase{"NoFolder", {ViewerPath("ZORVIKViewer.EXE")}, kNotRegistered},
         RegistrationCase{"EmptyString", {ViewerPath("")}, kNotRegistered},
         RegistrationCase{"NoValues", {}, kNotRegistered},
-        RegistrationCase{"Dword", {{"", kDword, std::string("\1\0\0\0", 4)}}, kNotRegistered},
-        RegistrationCase{"Binary", {{"", kBinary, std::string("C:\\v.exe\0", 9)}}, kNotRegistered},
+        RegistrationCase{"Dword", {{"", kRegDword, std::string("\1\0\0\0", 4)}}, kNotRegistered},
+        RegistrationCase{
+            "Binary", {{"", kRegBinary, std::string("C:\\v.exe\0", 9)}}, kNotRegistered},
         RegistrationCase{"MultiString",
-                         {{"", kMultiString, std::string("C:\\Viewer\\ZORVIKViewer.EXE\0", 27)}},
+                         {{"", kRegMultiString, std::string("C:\\Viewer\\ZORVIKViewer.EXE\0", 27)}},
                          kNotRegistered},
         RegistrationCase{
-            "NoDefaultValue", {{"Path", kString, "C:\\Program Files\\Viewer"}}, kNotRegistered},
+            "NoDefaultValue", {{"Path", kRegString, "C:\\Program Files\\Viewer"}}, kNotRegistered},
         RegistrationCase{"Quoted",
                          {ViewerPath("\"C:\\Program Files\\Viewer\\ZORVIKViewer.EXE\"")},
                          {true, "C:\\Program Files\\Viewer\\"}},
@@ -62,22 +57,22 @@ INSTANTIATE_TEST_SUITE_P(
         RegistrationCase{
             "QuotedWithoutFolder", {ViewerPath("\"ZORVIKViewer.EXE\"")}, kNotRegistered},
         RegistrationCase{"Expandable",
-                         {{"", kExpandString, "%ProgramFiles%\\Viewer\\ZORVIKViewer.EXE"}},
+                         {{"", kRegExpandString, "%ProgramFiles%\\Viewer\\ZORVIKViewer.EXE"}},
                          {true, "C:\\Program Files\\Viewer\\"}},
         RegistrationCase{"ExpandableQuoted",
-                         {{"", kExpandString, "\"%programfiles%\\Viewer\\ZORVIKViewer.EXE\""}},
+                         {{"", kRegExpandString, "\"%programfiles%\\Viewer\\ZORVIKViewer.EXE\""}},
                          {true, "C:\\Program Files\\Viewer\\"}},
         RegistrationCase{"ExpandableWindir",
-                         {{"", kExpandString, "%WINDIR%\\ZORVIKViewer.EXE"}},
+                         {{"", kRegExpandString, "%WINDIR%\\ZORVIKViewer.EXE"}},
                          {true, "C:\\windows\\"}},
         RegistrationCase{"ExpandableFromSessionEnvironment",
-                         {{"", kExpandString, "%ComSpec%"}},
+                         {{"", kRegExpandString, "%ComSpec%"}},
                          {true, "C:\\windows\\system32\\"}},
         RegistrationCase{"ExpandableUnknownName",
-                         {{"", kExpandString, "%VantrelUnknown%\\ZORVIKViewer.EXE"}},
+                         {{"", kRegExpandString, "%VantrelUnknown%\\ZORVIKViewer.EXE"}},
                          {true, "%VantrelUnknown%\\"}},
         RegistrationCase{
-            "ExpandableToNoFolder", {{"", kExpandString, "%VantrelUnknown%"}}, kNotRegistered}),
+            "ExpandableToNoFolder", {{"", kRegExpandString, "%VantrelUnknown%"}}, kNotRegistered}),
     [](const auto& info) { return std::string(info.param.name); });
 
 TEST_F(InstallFolderTest, TakesAPathOf511BytesButNotOf512) {
@@ -102,7 +97,7 @@ TEST_F(InstallFolderTest, WithoutTheKeyTheViewerIsNotRegisteredAndNoKeyIsLeft) {
 
 TEST_F(InstallFolderTest, ProcessEnvironmentComesBeforeTheRegistry) {
     const ScopedEnv programFiles("PROGRAMFILES", "D:\\Apps");
-    registry_.Register({{"", kExpandString, "%ProgramFiles%\\Viewer\\ZORVIKViewer.EXE"}});
+    registry_.Register({{"", kRegExpandString, "%ProgramFiles%\\Viewer\\ZORVIKViewer.EXE"}});
     EXPECT_EQ(Discover(), (Outcome{true, "D:\\Apps\\Viewer\\"}));
 }
 

@@ -3,7 +3,7 @@
 namespace vantrel::test {
 
 RegistryValue ViewerPath(const std::string& path) {
-    return {"", 1, path};
+    return {"", kRegString, path};
 }
 
 }  // namespace vantrel::test

@@ -11,10 +11,17 @@
 
 namespace vantrel::test {
 
+// The types of registry values the tests write, numbered as Windows numbers them.
+inline constexpr std::uint32_t kRegString = 1;        // REG_SZ
+inline constexpr std::uint32_t kRegExpandString = 2;  // REG_EXPAND_SZ
+inline constexpr std::uint32_t kRegBinary = 3;        // REG_BINARY
+inline constexpr std::uint32_t kRegDword = 4;         // REG_DWORD
+inline constexpr std::uint32_t kRegMultiString = 7;   // REG_MULTI_SZ
+
 // One value of the viewer's key.
 struct RegistryValue {
     std::string Name;    // "" for the key's default value
-    std::uint32_t Type;  // REG_SZ (1), REG_EXPAND_SZ (2), REG_BINARY (3), REG_DWORD (4), ...
+    std::uint32_t Type;  // one of the above, or any other number
     // REG_SZ and REG_EXPAND_SZ: the text (UTF-8), stored as Unicode with its terminating zero.
     // REG_MULTI_SZ: the texts, each followed by "\0", stored as Unicode with one more zero.
     // Any other type: the bytes as they are stored.

@@ -12,11 +12,6 @@
 namespace vantrel::test {
 namespace {
 
-constexpr std::uint32_t kString = 1;
-constexpr std::uint32_t kExpandString = 2;
-constexpr std::uint32_t kDword = 4;
-constexpr std::uint32_t kMultiString = 7;
-
 // A string as Wine writes it: "\" and quotes escaped, everything beyond ASCII as "\x" and the
 // UTF-16 code unit.
 std::string WineString(const std::string& text) {
@@ -53,13 +48,13 @@ std::string HexBytes(const std::string& bytes) {
 std::string SystemRegLine(const RegistryValue& value) {
     const std::string name = value.Name.empty() ? "@" : "\"" + WineString(value.Name) + "\"";
     switch (value.Type) {
-        case kString:
+        case kRegString:
             return name + "=\"" + WineString(value.Data) + "\"\n";
-        case kExpandString:
-        case kMultiString:
+        case kRegExpandString:
+        case kRegMultiString:
             return name + "=str(" + std::to_string(value.Type) + "):\"" + WineString(value.Data) +
                    "\"\n";
-        case kDword:
+        case kRegDword:
             if (value.Data.size() == 4) {
                 char dword[16];
                 std::snprintf(dword, sizeof dword, "%02x%02x%02x%02x",
@@ -73,7 +68,8 @@ std::string SystemRegLine(const RegistryValue& value) {
         default:
             break;
     }
-    const std::string type = value.Type == 3 ? "hex" : "hex(" + std::to_string(value.Type) + ")";
+    const std::string type =
+        value.Type == kRegBinary ? "hex" : "hex(" + std::to_string(value.Type) + ")";
     return name + "=" + type + ":" + HexBytes(value.Data) + "\n";
 }
 
