@@ -45,6 +45,38 @@ void SetProcessVariable(const std::string& name, const std::optional<std::string
     SetEnvironmentVariableW(Wide(name).c_str(), value ? Wide(*value).c_str() : nullptr);
 }
 
+namespace {
+
+// `sh -c` running `program` in `hostFolder` and writing its exit status to `statusFile` (all host
+// paths), then renaming it into place, so that a status file is only ever seen whole.
+std::wstring StatusReportingCommandLine(const std::string& statusFile,
+                                        const std::string& hostFolder, const std::string& program,
+                                        const std::vector<std::string>& arguments) {
+    std::wstring commandLine =
+        L"sh -c \"(cd \\\"$1\\\" && shift && \\\"$@\\\"); echo $? >\\\"$0.part\\\" && "
+        L"mv \\\"$0.part\\\" \\\"$0\\\"\"";
+    for (const auto& word : {statusFile, hostFolder, program}) {
+        commandLine += L" " + QuotedArgument(Wide(word));
+    }
+    for (const auto& argument : arguments) {
+        commandLine += L" " + QuotedArgument(Wide(argument));
+    }
+    return commandLine;
+}
+
+// The exit status the shell left in `statusFile`; -1 when none came within two minutes.
+int AwaitedStatus(const std::filesystem::path& statusFile) {
+    for (int waited = 0; !std::filesystem::exists(statusFile); waited += 10) {
+        if (waited > 120'000) {
+            return -1;
+        }
+        Sleep(10);
+    }
+    return std::stoi(ReadFile(statusFile));
+}
+
+}  // namespace
+
 // A host program started by Wine is no Windows process: its handle cannot be waited for and
 // has no exit code. A shell runs it in the folder asked for and leaves its exit status in a file,
 // which is waited for instead.
@@ -58,13 +90,7 @@ int RunHostProgram(const std::string& program, const std::vector<std::string>& a
         return -1;
     }
     std::wstring commandLine =
-        L"sh -c \"(cd \\\"$1\\\" && shift && \\\"$@\\\"); echo $? >\\\"$0.part\\\" && "
-        L"mv \\\"$0.part\\\" \\\"$0\\\"\" " +
-        QuotedArgument(Wide(HostSystemPath(statusFile))) + L" " +
-        QuotedArgument(Wide(*hostFolder)) + L" " + QuotedArgument(Wide(program));
-    for (const auto& argument : arguments) {
-        commandLine += L" " + QuotedArgument(Wide(argument));
-    }
+        StatusReportingCommandLine(HostSystemPath(statusFile), *hostFolder, program, arguments);
     STARTUPINFOW startup{};
     startup.cb = sizeof startup;
     PROCESS_INFORMATION process{};
@@ -74,13 +100,7 @@ int RunHostProgram(const std::string& program, const std::vector<std::string>& a
     }
     CloseHandle(process.hThread);
     CloseHandle(process.hProcess);
-    for (int waited = 0; !std::filesystem::exists(statusFile); waited += 10) {
-        if (waited > 120'000) {
-            return -1;
-        }
-        Sleep(10);
-    }
-    return std::stoi(ReadFile(statusFile));
+    return AwaitedStatus(statusFile);
 }
 
 std::string HostSystemPath(const std::filesystem::path& path) {
