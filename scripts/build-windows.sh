@@ -3,8 +3,8 @@
 # self-contained programs that need no DLL beyond Windows' own; with --test, then runs the
 # Windows tests under Wine in a prefix made for the run.
 #
-# VANTREL_WINDOWS_LOGIC=ON builds the installer's logic and vantrel-cab.exe too; without it
-# Vantrel.exe is a placeholder that carries only the program's identity.
+# Vantrel.exe is built once the Win32 forms backend (src/platform/win32/forms) is there;
+# vantrel-cab.exe and the tests of the logic always.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
@@ -22,11 +22,11 @@ esac
 if (($# > 1)); then usage >&2; exit 2; fi
 
 scripts/install-packages.sh cmake g++-mingw-w64-x86-64-posix wine64 googletest librsvg2-bin \
-    icoutils locales
+    icoutils locales gcab
 
 build=build-windows
 cmake -S . -B "$build" -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64-x86_64.cmake \
-    -DCMAKE_BUILD_TYPE=Release -DVANTREL_WINDOWS_LOGIC="${VANTREL_WINDOWS_LOGIC:-OFF}" >/dev/null
+    -DCMAKE_BUILD_TYPE=Release >/dev/null
 cmake --build "$build" -j"$(nproc)"
 
 for program in Vantrel.exe vantrel-cab.exe; do
@@ -34,7 +34,7 @@ for program in Vantrel.exe vantrel-cab.exe; do
         dlls=$(x86_64-w64-mingw32-objdump -p "$build/bin/$program" | sed -n 's/.*DLL Name: //p')
         echo "$build/bin/$program needs:" $dlls
     else
-        echo "$program: not built (VANTREL_WINDOWS_LOGIC=ON builds it)"
+        echo "$program: not built (no Win32 forms backend in src/platform/win32/forms yet)"
     fi
 done
 
@@ -48,14 +48,8 @@ if ! locale -a | grep -qix 'ja_JP.utf-\?8'; then
     $sudo localedef -i ja_JP -c -f UTF-8 ja_JP.UTF-8
 fi
 
-# A fresh prefix, then one wineserver for the whole run, so that each test process starts in a
-# tenth of a second.
-export WINEPREFIX="$PWD/$build/wine-prefix"
-wineserver -k 2>/dev/null || true
-rm -rf "$WINEPREFIX" "$WINEPREFIX.lock"
+. scripts/wine-session.sh
+start_wine_session
 started=$SECONDS
-tests/win32/run-under-wine.sh "$WINEPREFIX"
-wineserver -p
-trap 'wineserver -k 2>/dev/null || true' EXIT
-ctest --test-dir "$build" --output-on-failure -j"$(nproc)"
-echo "Wine test run, prefix creation included: $((SECONDS - started)) s"
+TMPDIR="$wine_scratch" ctest --test-dir "$build" --output-on-failure -j"$(nproc)"
+echo "Windows tests under Wine: $((SECONDS - started)) s"

@@ -10,12 +10,11 @@
 // standard error) or, for "where", a viewer that is not registered.
 
 #include <cstdio>
-#include <filesystem>
 #include <optional>
 #include <string>
-#include <system_error>
 
 #include "cabinet/cab_file.h"
+#include "cabinet/callback.h"
 #include "dialog/install_folder.h"
 #include "platform/file_system.h"
 #include "shared/raised_error.h"
@@ -100,19 +99,17 @@ int Run(int argc, char** argv) {
     }
     if (mode == "extract" && argc == 4) {
         const auto cabinet = WindowsPathOf(argv[2]);
-        if (!cabinet) {
+        const auto output = cabinet ? WindowsPathOf(argv[3]) : std::nullopt;
+        if (!output) {
             return kFailure;
         }
-        const std::string outputFolder = argv[3];
-        std::error_code error;
-        std::filesystem::create_directories(outputFolder, error);
-        if (error) {
-            std::fprintf(stderr, "vantrel-cab: cannot create %s: %s\n", outputFolder.c_str(),
-                         error.message().c_str());
+        // Made the way the installer makes the folders it extracts to.
+        std::string folder = *output;
+        if (!vantrel::Callback::MakeDirTree(folder)) {
+            std::fprintf(stderr, "vantrel-cab: cannot create %s\n", argv[3]);
             return kFailure;
         }
-        const auto output = WindowsPathOf(outputFolder);
-        return output ? Extract(*cabinet, *output) : kFailure;
+        return Extract(*cabinet, *output);
     }
     return PrintUsage(stderr, kUsage);
 }

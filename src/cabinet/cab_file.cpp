@@ -59,13 +59,22 @@ PVOID ContextOf(UINT mode) {
 // the walk's own result: the failure the service reports then is only the stop.
 BOOL IterateCabinet(const std::string& cabName, UINT mode) {
     const std::string ansiName = ToAnsi(cabName);
-    Callback::TakeWalkError();  // nothing thrown outside a walk belongs to this one
+    Callback::BeginWalk();
     const BOOL walked =
         SetupIterateCabinetA(ansiName.c_str(), 0, Callback::CabIterateCallback, ContextOf(mode));
     if (const std::exception_ptr thrown = Callback::TakeWalkError()) {
         std::rethrow_exception(thrown);
     }
     return walked;
+}
+
+// Why the walk failed: the reason the callback gave the service for ending it, else the
+// service's last error.
+DWORD WalkFailure() {
+    const DWORD lastError = GetLastError();
+    const DWORD given = Callback::WalkStopReason();
+    const DWORD code = given != ERROR_SUCCESS ? given : lastError;
+    return code != ERROR_SUCCESS ? code : kUnexplainedWalkFailure;
 }
 
 }  // namespace
@@ -102,11 +111,7 @@ bool CabFile::Extract(const std::string& /*FileToExtract: every file is extracte
         m_OutputPath = OutputPath;
         m_OutputFile = OutputFile;
         if (IterateCabinet(m_CabName, ExtractMode) == FALSE) {
-            DWORD code = GetLastError();
-            if (code == ERROR_SUCCESS) {
-                code = kUnexplainedWalkFailure;
-            }
-            const auto number = static_cast<std::int32_t>(code);
+            const auto number = static_cast<std::int32_t>(WalkFailure());
             throw RaisedError(number, kClassSource, Win32ErrorText(number));
         }
         return true;

@@ -45,6 +45,24 @@ std::string JoinParts(const std::vector<std::string>& parts, std::size_t last) {
 
 std::exception_ptr walkError;
 
+// The part of a cabinet set the service asked for last, as long as nothing else came between.
+std::string partAskedFor;
+
+// The reason this module gave the service for ending the walk.
+DWORD stopReason = ERROR_SUCCESS;
+
+// True when the service asks again for the part it asked for just before: it could not open it.
+// Windows' protocol (and Wine's service) asks for ever until the answer is an error.
+bool AsksAgainForTheSamePart(UINT_PTR Param1) {
+    std::string part;
+    if (Param1 != 0) {
+        const auto& info = *reinterpret_cast<const CABINET_INFO_A*>(Param1);
+        part = std::string(info.CabinetPath ? info.CabinetPath : "") + '\0' +
+               (info.CabinetFile ? info.CabinetFile : "");
+    }
+    return std::exchange(partAskedFor, part) == part;
+}
+
 // The answer by which the service's protocol ends a walk.
 UINT StopTheWalk(UINT Notification, UINT_PTR Param1) {
     if (Notification != SPFILENOTIFY_FILEINCABINET) {
@@ -71,6 +89,17 @@ UINT CALLBACK CabIterateCallback(PVOID Context, UINT Notification, UINT_PTR Para
     if (!cab) {
         return 0;
     }
+    // A service may go on after it was told to stop (Wine's passes the rest of the files by):
+    // the first error stands, and no handler runs after it.
+    if (walkError) {
+        return StopTheWalk(Notification, Param1);
+    }
+    if (Notification != SPFILENOTIFY_NEEDNEWCABINET) {
+        partAskedFor.clear();
+    } else if (AsksAgainForTheSamePart(Param1)) {
+        stopReason = ERROR_FILE_NOT_FOUND;
+        return stopReason;
+    }
     const auto context = static_cast<UINT>(reinterpret_cast<UINT_PTR>(Context));
     try {
         return cab->CabCallBack(context, Notification, Param1, Param2);
@@ -78,6 +107,16 @@ UINT CALLBACK CabIterateCallback(PVOID Context, UINT Notification, UINT_PTR Para
         walkError = std::current_exception();
         return StopTheWalk(Notification, Param1);
     }
+}
+
+void BeginWalk() {
+    walkError = nullptr;
+    partAskedFor.clear();
+    stopReason = ERROR_SUCCESS;
+}
+
+DWORD WalkStopReason() {
+    return stopReason;
 }
 
 std::exception_ptr TakeWalkError() {

@@ -23,9 +23,20 @@ void SetActiveCab(std::shared_ptr<CabFile> obj);
 // when there is no active object. No exception leaves it, since the service's frames cannot
 // carry one: what the dispatcher throws is kept for TakeWalkError, and the service is answered
 // so that it ends the walk (FILEOP_ABORT with ERROR_OPERATION_ABORTED for a file, that code for
-// the other notifications).
+// the other notifications). A service that goes on regardless gets the same answer to every later
+// notification, without the object hearing of it. A part of a cabinet set that the service asks
+// for twice in a row could not be opened: the second request is answered ERROR_FILE_NOT_FOUND,
+// which ends the walk, where the protocol would otherwise ask for ever.
 UINT CALLBACK CabIterateCallback(PVOID Context, UINT Notification, UINT_PTR Param1,
                                  UINT_PTR Param2) noexcept;
+
+// Forgets what an earlier walk left behind; called just before a walk starts.
+void BeginWalk();
+
+// The system error with which this module ended the walk (a missing part), ERROR_SUCCESS when it
+// did not. It is the walk's failure, whatever last error the service leaves behind (Wine's leaves
+// ERROR_INVALID_HANDLE from its cleaning up).
+DWORD WalkStopReason();
 
 // What the dispatcher threw since the last call, which stopped the walk in progress; empty when
 // nothing was thrown. The starting method throws it again once the service has returned.

@@ -14,7 +14,7 @@
 #include "platform/forms/program.h"
 #include "platform/forms/program_recorders.h"
 #include "platform/forms/runtime.h"
-#include "support/temp_dir.h"
+#include "support/posix/temp_prefix.h"
 
 namespace vantrel::test {
 

@@ -1,6 +1,7 @@
 // Extracting with Extract: targets, folders, events, and the files written byte for byte.
 
 #include "cabinet/cabinet_fixture.h"
+#include "support/platform.h"
 
 namespace vantrel::test {
 namespace {
@@ -90,17 +91,17 @@ class OutputPathTest : public CabinetTest, public ::testing::WithParamInterface<
 TEST_P(OutputPathTest, FilesGoUnderTheOutputPath) {
     std::filesystem::create_directories(Host("V"));
     auto cab = CabFor(MakeGcabCabinet("x.cab", {{"a.jpg", "A"}, {"s/b.jpg", "B"}}, true));
-    const auto run = ExtractRecorded(*cab, GetParam());
-    EXPECT_EQ(run.after, (Names{"C:\\V\\a.jpg", "C:\\V\\s\\b.jpg"}));
+    const auto run = ExtractRecorded(*cab, Windows(GetParam()));
+    EXPECT_EQ(run.after, (Names{Windows("V\\a.jpg"), Windows("V\\s\\b.jpg")}));
     EXPECT_EQ(ReadTree(Host("V")), (FileSet{{"a.jpg", "A"}, {"s/b.jpg", "B"}}));
 }
 
-INSTANTIATE_TEST_SUITE_P(TrailingBackslash, OutputPathTest, ::testing::Values("C:\\V\\", "C:\\V"));
+INSTANTIATE_TEST_SUITE_P(TrailingBackslash, OutputPathTest, ::testing::Values("V\\", "V"));
 
 TEST_F(CabinetTest, EmptyOutputPathExtractsBesideTheCabinet) {
     auto cab = CabFor(MakeGcabCabinet("cabs/x.cab", {{"a.jpg", "A"}, {"s/b.jpg", "B"}}, false));
     const auto run = ExtractRecorded(*cab, "");
-    EXPECT_EQ(run.after, (Names{"C:\\cabs\\a.jpg", "C:\\cabs\\s\\b.jpg"}));
+    EXPECT_EQ(run.after, (Names{Windows("cabs\\a.jpg"), Windows("cabs\\s\\b.jpg")}));
     EXPECT_EQ(ReadFile(Host("cabs/s/b.jpg")), "B");
 }
 
@@ -121,8 +122,10 @@ TEST_F(CabinetTest, OutputFileReceivesEveryFileAndTheLastOneWins) {
                                                    {.Name = "d\\two", .Data = "second"},
                                                    {.Name = "three", .Data = "third"}}));
     const auto run = ExtractRecorded(*cab, Windows("out"), "all.bin");
-    EXPECT_EQ(run.after, (Names{"C:\\out\\all.bin", "C:\\out\\all.bin", "C:\\out\\all.bin"}));
-    EXPECT_EQ(ReadTree(Host("out")), (FileSet{{"all.bin", "third"}}));
+    EXPECT_EQ(run.after, (Names(3, Windows("out\\all.bin"))));
+    // Wine's service writes over a file that is there without cutting it to the new length.
+    EXPECT_EQ(ReadTree(Host("out")),
+              (FileSet{{"all.bin", OnPlatform<std::string>("third", "thirdd")}}));
 }
 
 TEST_F(CabinetTest, CancelledFileIsNeitherWrittenNorCountedAndGetsNoFolder) {
@@ -133,7 +136,7 @@ TEST_F(CabinetTest, CancelledFileIsNeitherWrittenNorCountedAndGetsNoFolder) {
     };
     cab->AfterExtract = [&](const std::string& FileName) { after.push_back(FileName); };
     EXPECT_TRUE(cab->Extract("", Windows("out"), ""));
-    EXPECT_EQ(after, (Names{"C:\\out\\a.jpg"}));
+    EXPECT_EQ(after, (Names{Windows("out\\a.jpg")}));
     EXPECT_EQ(ListFiles(Host("out")), (Names{"a.jpg"}));
     EXPECT_FALSE(std::filesystem::exists(Host("out/s")));
     EXPECT_EQ(cab->NotWritten(), Names{});
@@ -147,7 +150,10 @@ TEST_P(UncreatableFolderTest, FileIsSkippedAndCounted) {
     const std::string name = GetParam();
     std::filesystem::create_directories(Host("out"));
     WriteFile(Host("out/plain"), "a file where a folder is needed");
-    std::filesystem::create_directory_symlink("loop", Host("out/loop"));
+    if (name.starts_with("loop\\")) {
+        VANTREL_SKIP_ON_WINDOWS("Wine makes no symbolic links for a Windows program");
+        std::filesystem::create_directory_symlink("loop", Host("out/loop"));
+    }
     auto cab = CabFor(WriteStoredCabinet("x.cab", {{.Name = "a.jpg", .Data = "A"},
                                                    {.Name = name, .Data = "B"},
                                                    {.Name = "c.jpg", .Data = "C"}}));
@@ -156,7 +162,7 @@ TEST_P(UncreatableFolderTest, FileIsSkippedAndCounted) {
 
     EXPECT_TRUE(cab->Extract("", Windows("out"), ""));
     EXPECT_EQ(cab->NotWritten(), (Names{name}));
-    EXPECT_EQ(after, (Names{"C:\\out\\a.jpg", "C:\\out\\c.jpg"}));
+    EXPECT_EQ(after, (Names{Windows("out\\a.jpg"), Windows("out\\c.jpg")}));
     EXPECT_EQ(ListFiles(Host("out")), (Names{"a.jpg", "c.jpg", "plain"}));
     EXPECT_EQ(messages_.Texts(), Names{});
 }
@@ -177,7 +183,7 @@ TEST_F(CabinetTest, NotWrittenStartsAfreshWithEveryExtract) {
 
 // The service's target field holds 259 bytes and a terminating zero.
 TEST_F(CabinetTest, TargetOf259BytesFitsAnd260IsOutOfRange) {
-    const std::string folder = Windows(std::string(100, 'd'));  // "C:\" + 100 = 103 bytes
+    const std::string folder = Windows(std::string(100, 'd'));
     const std::string fits(259 - folder.size() - 1, 'n');
     auto cab = CabFor(WriteStoredCabinet(
         "x.cab", {{.Name = fits, .Data = "fits"}, {.Name = fits + "x", .Data = "too long"}}));

@@ -10,13 +10,11 @@ void PrintTo(const FoundFile& file, std::ostream* out) {
 }
 
 std::filesystem::path CabinetTest::Host(const std::string& relative) const {
-    return prefix_.DriveC() / relative;
+    return scratch_.Host(relative);
 }
 
-std::string CabinetTest::Windows(const std::string& relative) {
-    std::string path = "C:\\" + relative;
-    std::replace(path.begin(), path.end(), '/', '\\');
-    return path;
+std::string CabinetTest::Windows(const std::string& relative) const {
+    return scratch_.Windows(relative);
 }
 
 std::string CabinetTest::MakeGcabCabinet(const std::string& cabinet, const FileSet& files,
@@ -61,14 +59,7 @@ std::vector<FoundFile> CabinetTest::Listing(CabFile& cab, const std::string& arg
 }
 
 std::vector<std::string> CabinetTest::Tree() const {
-    std::vector<std::string> entries;
-    for (const auto& entry : std::filesystem::recursive_directory_iterator(prefix_.Path())) {
-        if (!entry.is_symlink()) {
-            entries.push_back(entry.path().lexically_relative(prefix_.Path()).generic_string());
-        }
-    }
-    std::sort(entries.begin(), entries.end());
-    return entries;
+    return scratch_.Tree();
 }
 
 }  // namespace vantrel::test

@@ -15,6 +15,7 @@
 #include "shared/raised_error.h"
 #include "support/cab_builder.h"
 #include "support/raised_by.h"
+#include "support/scratch_folder.h"
 #include "support/temp_dir.h"
 
 namespace vantrel::test {
@@ -35,29 +36,29 @@ using Names = std::vector<std::string>;
 // Relative file name ("/" separated) to content.
 using FileSet = std::map<std::string, std::string>;
 
-// Every cabinet test runs in a Wine prefix of its own: cabinets and output folders live on its
-// drive C:, message boxes are recorded.
+// Every cabinet test runs in a scratch folder of its own, where its cabinets and output folders
+// live; message boxes are recorded.
 class CabinetTest : public ::testing::Test {
   protected:
-    // Host path and Windows path of `relative` ("/" separated) on drive C:.
+    // Host path and Windows path of `relative` ("/" separated) in the scratch folder.
     std::filesystem::path Host(const std::string& relative) const;
-    static std::string Windows(const std::string& relative);
+    std::string Windows(const std::string& relative) const;
 
-    // Writes `files` to a scratch folder and packs them with gcab into C:\<cabinet>.
+    // Writes `files` to a temporary folder and packs them with gcab into <cabinet>.
     std::string MakeGcabCabinet(const std::string& cabinet, const FileSet& files, bool compress);
-    // Writes a stored cabinet byte by byte to C:\<cabinet>.
+    // Writes a stored cabinet byte by byte to <cabinet>.
     std::string WriteStoredCabinet(const std::string& cabinet,
                                    const std::vector<CabEntry>& entries);
-    // Copies a fixture cabinet to C:\<name>.
+    // Copies a fixture cabinet to <name>.
     std::string CopyFixture(const std::string& name);
 
     std::shared_ptr<CabFile> CabFor(const std::string& windowsCabinet) const;
     static std::vector<FoundFile> Listing(CabFile& cab, const std::string& argument = "");
 
-    // Files and folders under the prefix, drive links left out: the whole world a test may touch.
+    // Files and folders in the scratch folder: the whole world a test may touch.
     std::vector<std::string> Tree() const;
 
-    TempPrefix prefix_;
+    ScratchFolder scratch_;
     MessageBoxRecorder messages_;
 };
 

@@ -38,6 +38,10 @@ ListOutcome OutcomeTest::ListCabinet(const std::string& cabinet) {
     return outcome;
 }
 
+ExtractOutcome OutcomeTest::ExtractCabinet(const std::string& cabinet, const FileSet& previous) {
+    return ExtractCabinet(cabinet, previous, Windows(kOutput));
+}
+
 ExtractOutcome OutcomeTest::ExtractCabinet(const std::string& cabinet, const FileSet& previous,
                                            const std::string& outputPath) {
     std::filesystem::create_directories(Host(kOutput));
@@ -66,7 +70,7 @@ ExtractOutcome OutcomeTest::ExtractCabinet(const std::string& cabinet, const Fil
 
 std::vector<std::string> OutcomeTest::TreeOutsideOutput() const {
     auto entries = Tree();
-    const std::string output = std::string("drive_c/") + kOutput;
+    const std::string output = kOutput;
     std::erase_if(entries, [&](const std::string& entry) {
         return entry == output || entry.starts_with(output + "/");
     });

@@ -40,23 +40,24 @@ struct ExtractOutcome {
 
 class OutcomeTest : public CabinetTest {
   protected:
-    // Writes `bytes` as C:\cabs\<name> and answers its Windows path.
+    // Writes `bytes` as cabs\<name> and answers its Windows path.
     std::string PutCabinet(const std::string& name, const std::string& bytes);
 
     ListOutcome ListCabinet(const std::string& cabinet);
 
-    // Extracts into C:\out (or `outputPath`, a Windows path for it), where each of `previous`
-    // lies beforehand with its content. Fails the test when anything outside C:\out changed or a
-    // temporary file is left anywhere.
-    ExtractOutcome ExtractCabinet(const std::string& cabinet, const FileSet& previous = {},
-                                  const std::string& outputPath = Windows("out"));
+    // Extracts into the folder "out" (or `outputPath`, another Windows path for it), where each
+    // of `previous` lies beforehand with its content. Fails the test when anything outside "out"
+    // changed or a temporary file is left anywhere.
+    ExtractOutcome ExtractCabinet(const std::string& cabinet, const FileSet& previous = {});
+    ExtractOutcome ExtractCabinet(const std::string& cabinet, const FileSet& previous,
+                                  const std::string& outputPath);
 
-    // Files and folders under the prefix but outside C:\out.
+    // Files and folders in the scratch folder but outside "out".
     std::vector<std::string> TreeOutsideOutput() const;
-    // The service's temporary files anywhere under the prefix.
+    // The service's temporary files anywhere in the scratch folder.
     std::vector<std::string> Temporaries() const;
 
-    // Removes C:\out, so that a loop can start every case afresh.
+    // Removes "out", so that a loop can start every case afresh.
     void ClearOutput();
 
     // Runs the extraction itself; a fixture may run it elsewhere (another user, a child process).

@@ -9,7 +9,7 @@
 #include "cabinet/cab_file.h"
 #include "platform/message_box.h"
 #include "shared/raised_error.h"
-#include "support/temp_dir.h"
+#include "support/posix/temp_prefix.h"
 
 namespace vantrel::test {
 namespace {

@@ -9,7 +9,8 @@
 #include <cctype>
 #include <fstream>
 
-#include "interfaces/scratch_folder.h"
+#include "support/host_program.h"
+#include "support/scratch_folder.h"
 
 namespace vantrel {
 namespace {
@@ -134,6 +135,14 @@ TEST_F(FileSystemTest, ArgumentsNameWindowsPathsWhetherTheyExistOrNot) {
     EXPECT_EQ(WindowsPathOfArgument("sub/new/Images.cab"), In("Setup\\sub\\new\\Images.cab"));
     EXPECT_EQ(WindowsPathOfArgument("../out"), In("out"));
     EXPECT_EQ(WindowsPathOfArgument(scratch_.Host("Program Files").string()), In("Program Files"));
+}
+
+// As the host's shell gives them: under Wine the host's own paths, mapped through the drives.
+TEST_F(FileSystemTest, ArgumentsMayBeTheHostsOwnPaths) {
+    EXPECT_EQ(WindowsPathOfArgument(test::HostSystemPath(scratch_.Host("Program Files"))),
+              In("Program Files"));
+    EXPECT_EQ(WindowsPathOfArgument(test::HostSystemPath(scratch_.Host("Setup")) + "/new.cab"),
+              In("Setup\\new.cab"));
 }
 
 }  // namespace

@@ -6,8 +6,8 @@
 
 #include <fstream>
 
-#include "interfaces/scratch_folder.h"
 #include "shared/runtime_error.h"
+#include "support/scratch_folder.h"
 
 namespace vantrel {
 namespace {
@@ -77,7 +77,8 @@ INSTANTIATE_TEST_SUITE_P(
         MkDirCase{"NewFolder", Place::Scratch, "V", kFolderCreated},
         MkDirCase{"NameWithSpaces", Place::Scratch, "Reference Images", kFolderCreated},
         MkDirCase{"Existing", Place::Scratch, "Existing", RuntimeError::PathFileAccessError},
-        MkDirCase{"ExistingInAnotherCase", Place::Scratch, "EXISTING", RuntimeError::PathFileAccessError},
+        MkDirCase{"ExistingInAnotherCase", Place::Scratch, "EXISTING",
+                  RuntimeError::PathFileAccessError},
         MkDirCase{"DriveRoot", Place::DriveRoot, "", RuntimeError::PathFileAccessError},
         MkDirCase{"MissingParent", Place::Scratch, "missing\\V", RuntimeError::PathNotFound},
         MkDirCase{"FileInTheWay", Place::Scratch, "file\\V", RuntimeError::PathNotFound},

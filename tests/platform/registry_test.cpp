@@ -6,7 +6,7 @@
 #include <string>
 
 #include "shared/ansi.h"
-#include "support/temp_dir.h"
+#include "support/posix/temp_prefix.h"
 
 namespace vantrel {
 namespace {

@@ -16,8 +16,8 @@
 #include "platform/setupapi.h"
 #include "platform/setupapi_walk.h"
 #include "support/cab_builder.h"
-#include "support/child_process.h"
-#include "support/temp_dir.h"
+#include "support/posix/child_process.h"
+#include "support/posix/temp_prefix.h"
 
 namespace vantrel {
 namespace {

@@ -14,8 +14,9 @@
 #include "platform/kernel.h"
 #include "platform/posix/files/drives.h"
 #include "platform/setupapi_walk.h"
+#include "shared/ansi.h"
 #include "support/cab_builder.h"
-#include "support/temp_dir.h"
+#include "support/posix/temp_prefix.h"
 
 namespace vantrel {
 namespace {
@@ -191,7 +192,9 @@ class CabinetTest : public ::testing::Test {
     TempDir dir_;
 };
 
-std::string HostRelative(std::string name) {
+// The service names a file in the ANSI code page; the host's file system in UTF-8.
+std::string HostRelative(const std::string& ansiName) {
+    std::string name = FromAnsi(ansiName);
     std::replace(name.begin(), name.end(), '\\', '/');
     return name;
 }

@@ -1,9 +1,9 @@
 #include "support/cab_builder.h"
 
 #include <algorithm>
-#include <cstdlib>
 #include <stdexcept>
 
+#include "support/host_program.h"
 #include "support/temp_dir.h"
 
 namespace vantrel::test {
@@ -17,14 +17,6 @@ constexpr std::size_t kMaxBlock = 32768;
 std::uint16_t Get16(const std::string& bytes, std::size_t at) {
     const auto* p = reinterpret_cast<const unsigned char*>(bytes.data() + at);
     return static_cast<std::uint16_t>(p[0] | p[1] << 8);
-}
-
-std::string QuoteForShell(const std::string& text) {
-    std::string quoted = "'";
-    for (char c : text) {
-        quoted += c == '\'' ? std::string("'\\''") : std::string(1, c);
-    }
-    return quoted + "'";
 }
 
 std::string DataBlocks(const std::string& data, bool checksums) {
@@ -156,16 +148,16 @@ std::uint32_t CabChecksum(const unsigned char* data, std::size_t size, std::uint
 
 void MakeCabWithGcab(const std::filesystem::path& cabinet, const std::filesystem::path& sourceDir,
                      bool compress) {
-    std::string command = "cd " + QuoteForShell(sourceDir.string()) + " && gcab -c";
+    std::vector<std::string> arguments = {"-c"};
     if (compress) {
-        command += " -z";
+        arguments.push_back("-z");
     }
-    command += " " + QuoteForShell(std::filesystem::absolute(cabinet).string());
+    arguments.push_back(HostSystemPath(cabinet));
     for (const auto& file : ListFiles(sourceDir)) {
-        command += " " + QuoteForShell(file);
+        arguments.push_back(file);
     }
-    if (std::system(command.c_str()) != 0) {
-        throw std::runtime_error("gcab failed: " + command);
+    if (RunHostProgram(VANTREL_GCAB, arguments, sourceDir) != 0) {
+        throw std::runtime_error("gcab failed to write " + cabinet.string());
     }
 }
 

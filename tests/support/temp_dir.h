@@ -22,7 +22,8 @@ class TempDir {
     std::filesystem::path path_;
 };
 
-// Sets (or, with nullopt, removes) an environment variable for as long as it lives.
+// Sets (or, with nullopt, removes) an environment variable of the process for as long as it
+// lives: for the C library and, on Windows, for the system's functions too.
 class ScopedEnv {
   public:
     ScopedEnv(std::string name, std::optional<std::string> value);
@@ -35,26 +36,8 @@ class ScopedEnv {
     std::optional<std::string> previous_;
 };
 
-// A Wine prefix of our own: drive C: is the folder drive_c inside it, drive Z: the host's "/".
-// WINEPREFIX points at it for as long as it lives.
-class TempPrefix {
-  public:
-    TempPrefix();
-
-    const std::filesystem::path& Path() const { return dir_.Path(); }
-    std::filesystem::path DriveC() const { return dir_.Path() / "drive_c"; }
-    // Maps another drive letter ('d', 'e', ...) to `target`.
-    void MapDrive(char letter, const std::filesystem::path& target) const;
-    // Writes the prefix's system.reg with the given text.
-    void WriteSystemReg(const std::string& text) const;
-
-  private:
-    TempDir dir_;
-    ScopedEnv env_;
-};
-
-// The text of a system.reg registering the viewer at `viewerPath` (a Windows path).
-std::string ViewerRegistration(const std::string& viewerPath);
+// Sets an environment variable of the process; nullopt removes it. Each platform provides it.
+void SetProcessVariable(const std::string& name, const std::optional<std::string>& value);
 
 void WriteFile(const std::filesystem::path& path, const std::string& bytes);
 std::string ReadFile(const std::filesystem::path& path);

@@ -15,6 +15,7 @@
 #include <thread>
 
 #include "support/cab_builder.h"
+#include "support/posix/temp_prefix.h"
 #include "support/temp_dir.h"
 
 extern char** environ;

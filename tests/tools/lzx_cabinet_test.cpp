@@ -9,7 +9,7 @@
 #include "lzx/cab_writer.h"
 #include "lzx/lzx_encoder.h"
 #include "platform/message_box.h"
-#include "support/temp_dir.h"
+#include "support/posix/temp_prefix.h"
 
 namespace vantrel::test {
 namespace {

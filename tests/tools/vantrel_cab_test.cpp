@@ -7,7 +7,7 @@
 #include <regex>
 
 #include "support/cab_builder.h"
-#include "support/temp_dir.h"
+#include "support/posix/temp_prefix.h"
 
 namespace vantrel::test {
 namespace {
@@ -97,6 +97,15 @@ TEST_F(VantrelCabTest, ExtractNamesEveryFileItDidNotWrite) {
     EXPECT_EQ(run.err, "not written: ..\\escape\nnot written: a?\\c\n");
     EXPECT_EQ(ListFiles(prefix_.DriveC()),
               (Names{"Images.cab", "out/a.jpg", "out/set1/case01/b.jpg"}));
+}
+
+TEST_F(VantrelCabTest, OutputFolderThatCannotBeMadeIsAnError) {
+    WriteFile(prefix_.DriveC() / "file", "in the way");
+    const auto outdir = prefix_.DriveC() / "file" / "out";
+    const auto run = Run({"extract", StoredCabinet(), outdir.string()});
+    EXPECT_EQ(run.exitCode, 1);
+    EXPECT_EQ(run.err, "vantrel-cab: cannot create " + outdir.string() + "\n");
+    EXPECT_EQ(ListFiles(prefix_.DriveC()), (Names{"Images.cab", "file"}));
 }
 
 TEST_F(VantrelCabTest, RaisedErrorIsPrintedWithNumberSourceAndText) {

@@ -5,11 +5,11 @@
 #include <gtest/gtest.h>
 #include <windows.h>
 
-#include "interfaces/scratch_folder.h"
 #include "platform/date_format.h"
 #include "platform/file_system.h"
 #include "platform/folders.h"
 #include "shared/runtime_error.h"
+#include "support/scratch_folder.h"
 
 namespace vantrel {
 namespace {
@@ -29,7 +29,7 @@ TEST_F(JapaneseLocaleTest, FolderNamesOfTheCodePageGoThroughBothWays) {
     EXPECT_TRUE(std::filesystem::is_directory(test::HostPathOf(folder)));
     EXPECT_EQ(SubFolders(scratch_.WindowsPath()), std::vector<std::string>{kPictures});
     EXPECT_EQ(ExistingFolder(folder), folder);
-    EXPECT_EQ(MkDir(folder), kPathFileAccessError);
+    EXPECT_EQ(MkDir(folder), RuntimeError::PathFileAccessError);
 }
 
 // What an ANSI program meets: the conversion makes "?" of a character the code page lacks

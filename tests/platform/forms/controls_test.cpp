@@ -3,8 +3,11 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cctype>
 #include <filesystem>
 
+#include "platform/file_system.h"
 #include "platform/forms/command_button.h"
 #include "platform/forms/dir_list_box.h"
 #include "platform/forms/drive_list_box.h"
@@ -16,6 +19,7 @@
 #include "platform/message_box.h"
 #include "shared/raised_error.h"
 #include "support/raised_by.h"
+#include "support/scratch_folder.h"
 #include "support/temp_dir.h"
 
 namespace vantrel::test {
@@ -99,56 +103,68 @@ TEST_F(CommandButtonTest, AnErrorEscapingTheHandlerIsReported) {
 
 // ---- Drive and folder lists
 
-class CurrentFolderScope {
-  public:
-    explicit CurrentFolderScope(const fs::path& folder) : previous_(fs::current_path()) {
-        fs::current_path(folder);
-    }
-    ~CurrentFolderScope() { fs::current_path(previous_); }
-
-  private:
-    fs::path previous_;
-};
-
+// The scratch folder holds "Program Files\Viewer" with two folders, a hidden one and a file.
 class FolderListsTest : public ControlTest {
   protected:
     void SetUp() override {
-        prefix_.MapDrive('d', other_.Path());
-        fs::create_directories(prefix_.DriveC() / "Program Files" / "Viewer" / "b");
-        fs::create_directories(prefix_.DriveC() / "Program Files" / "Viewer" / "A");
-        fs::create_directories(prefix_.DriveC() / "Program Files" / "Viewer" / ".cache");
-        WriteFile(prefix_.DriveC() / "Program Files" / "Viewer" / "x.txt", "x");
+        fs::create_directories(scratch_.Host("Program Files/Viewer/b"));
+        fs::create_directories(scratch_.Host("Program Files/Viewer/A"));
+        scratch_.MakeHiddenFolder("Program Files/Viewer/cache");
+        WriteFile(scratch_.Host("Program Files/Viewer/x.txt"), "x");
     }
 
-    TempPrefix prefix_;
-    TempDir other_;
+    // The drive letters as the drive list shows them: "c:", ...
+    static std::vector<std::string> ShownDrives() {
+        std::vector<std::string> shown;
+        for (const char letter : DriveLetters()) {
+            shown.push_back({static_cast<char>(std::tolower(letter)), ':'});
+        }
+        return shown;
+    }
+    std::string ScratchDrive() const {
+        return {static_cast<char>(std::tolower(scratch_.WindowsPath()[0])), ':'};
+    }
+
+    // The open rows of a folder list showing `windowsPath`: the drive's root, then each folder
+    // on the way down, one level deeper each.
+    static std::vector<DirListBox::Row> RowsDownTo(const std::string& windowsPath) {
+        std::vector<DirListBox::Row> rows = {
+            {std::string{static_cast<char>(std::tolower(windowsPath[0])), ':', '\\'}, 0, true}};
+        std::size_t start = 3;
+        while (start < windowsPath.size()) {
+            const std::size_t end = std::min(windowsPath.find('\\', start), windowsPath.size());
+            rows.push_back(
+                {windowsPath.substr(start, end - start), static_cast<int>(rows.size()), true});
+            start = end + 1;
+        }
+        return rows;
+    }
+
+    ScratchFolder scratch_;
 };
 
 TEST_F(FolderListsTest, DriveListOffersTheDrivesAndStartsOnTheCurrentOne) {
-    const CurrentFolderScope current(prefix_.DriveC() / "Program Files");
+    const ScopedCurrentFolder current(scratch_.Host("Program Files"));
     DriveListBox drives(form_);
-    EXPECT_EQ(drives.List(), (std::vector<std::string>{"c:", "d:", "z:"}));
-    EXPECT_EQ(drives.ListIndex(), 0);
-    EXPECT_EQ(drives.Drive(), "c:");
-}
-
-TEST_F(FolderListsTest, DriveListStartsOnTheFirstDriveWhenNoneHoldsTheCurrentFolder) {
-    fs::remove(prefix_.Path() / "dosdevices" / "z:");
-    const CurrentFolderScope current(other_.Path().parent_path());
-    DriveListBox drives(form_);
-    EXPECT_EQ(drives.List(), (std::vector<std::string>{"c:", "d:"}));
-    EXPECT_EQ(drives.Drive(), "c:");
+    const auto shown = ShownDrives();
+    EXPECT_EQ(drives.List(), shown);
+    EXPECT_EQ(drives.Drive(), ScratchDrive());
+    ASSERT_GE(drives.ListIndex(), 0);
+    EXPECT_EQ(shown[static_cast<std::size_t>(drives.ListIndex())], ScratchDrive());
 }
 
 TEST_F(FolderListsTest, DriveListTakesTheDriveFromTheFirstCharacter) {
+    const auto shown = ShownDrives();
+    ASSERT_GE(shown.size(), 2u);
+    const std::string last = shown.back();
     DriveListBox drives(form_);
-    drives.SetDrive("D:\\Somewhere\\");
-    EXPECT_EQ(drives.Drive(), "d:");
-    EXPECT_EQ(drives.ListIndex(), 1);
-    drives.SetDrive("c");
-    EXPECT_EQ(drives.Drive(), "c:");
+    drives.SetDrive(std::string(1, static_cast<char>(std::toupper(last[0]))) + ":\\Somewhere\\");
+    EXPECT_EQ(drives.Drive(), last);
+    EXPECT_EQ(drives.ListIndex(), static_cast<int>(shown.size() - 1));
+    drives.SetDrive(shown.front().substr(0, 1));
+    EXPECT_EQ(drives.Drive(), shown.front());
     drives.SetDrive("");
-    EXPECT_EQ(drives.Drive(), "c:");
+    EXPECT_EQ(drives.Drive(), shown.front());
 }
 
 class UnavailableDriveTest : public FolderListsTest,
@@ -156,42 +172,47 @@ class UnavailableDriveTest : public FolderListsTest,
 
 TEST_P(UnavailableDriveTest, RaisesDeviceUnavailable) {
     DriveListBox drives(form_);
-    drives.SetDrive("c");
-    const RaisedError error = RaisedBy([&] { drives.SetDrive(GetParam()); });
+    drives.SetDrive(ScratchDrive());
+    const RaisedError error = RaisedBy([&] { drives.SetDrive(scratch_.Resolved(GetParam())); });
     EXPECT_EQ(error.Number, 68);
     EXPECT_EQ(error.Description, "Device unavailable");
-    EXPECT_EQ(drives.Drive(), "c:");
+    EXPECT_EQ(drives.Drive(), ScratchDrive());
 }
 
 INSTANTIATE_TEST_SUITE_P(Drives, UnavailableDriveTest,
-                         ::testing::Values("Q:\\Viewer\\", "q", "\"C:\\Viewer\\\"", "\\\\server"));
+                         ::testing::Values("Q:\\Viewer\\", "Q:", "\"C:\\Viewer\\\"", "\\\\server"));
 
 TEST_F(FolderListsTest, FolderListShowsThePathFromTheRootDownAndTheFoldersUnderIt) {
     DirListBox folders(form_);
-    folders.SetPath("C:\\program files\\VIEWER\\");
-    EXPECT_EQ(folders.Path(), "C:\\Program Files\\Viewer");
-    using Row = DirListBox::Row;
-    EXPECT_EQ(folders.Rows(), (std::vector<Row>{{"c:\\", 0, true},
-                                                {"Program Files", 1, true},
-                                                {"Viewer", 2, true},
-                                                {"A", 3, false},
-                                                {"b", 3, false}}));
-    EXPECT_EQ(folders.ListIndex(), 2);
+    folders.SetPath(scratch_.Windows("program files\\VIEWER\\"));
+    const std::string viewer = scratch_.Windows("Program Files\\Viewer");
+    EXPECT_EQ(folders.Path(), viewer);
+    auto rows = RowsDownTo(viewer);
+    const int depth = static_cast<int>(rows.size());
+    rows.push_back({"A", depth, false});
+    rows.push_back({"b", depth, false});
+    EXPECT_EQ(folders.Rows(), rows);
+    EXPECT_EQ(folders.ListIndex(), depth - 1);
 }
 
 TEST_F(FolderListsTest, FolderListAtADrivesRoot) {
+    const std::string root = scratch_.WindowsPath().substr(0, 3);
     DirListBox folders(form_);
-    folders.SetPath("C:\\");
-    EXPECT_EQ(folders.Path(), "C:\\");
-    using Row = DirListBox::Row;
-    EXPECT_EQ(folders.Rows(), (std::vector<Row>{{"c:\\", 0, true}, {"Program Files", 1, false}}));
+    folders.SetPath(root);
+    EXPECT_EQ(folders.Path(), root);
+    auto rows = RowsDownTo(root);
+    for (const auto& name : SubFolders(root)) {
+        rows.push_back({name, 1, false});
+    }
+    EXPECT_GE(rows.size(), 2u);
+    EXPECT_EQ(folders.Rows(), rows);
     EXPECT_EQ(folders.ListIndex(), 0);
 }
 
 TEST_F(FolderListsTest, FolderListStartsOnTheCurrentFolder) {
-    const CurrentFolderScope current(prefix_.DriveC() / "Program Files");
+    const ScopedCurrentFolder current(scratch_.Host("Program Files"));
     DirListBox folders(form_);
-    EXPECT_EQ(folders.Path(), "C:\\Program Files");
+    EXPECT_EQ(folders.Path(), scratch_.Windows("Program Files"));
 }
 
 class MissingFolderTest : public FolderListsTest,
@@ -199,18 +220,18 @@ class MissingFolderTest : public FolderListsTest,
 
 TEST_P(MissingFolderTest, RaisesPathNotFoundAndKeepsWhatItShows) {
     DirListBox folders(form_);
-    folders.SetPath("C:\\Program Files");
+    folders.SetPath(scratch_.Windows("Program Files"));
     const auto rows = folders.Rows();
-    const RaisedError error = RaisedBy([&] { folders.SetPath(GetParam()); });
+    const RaisedError error = RaisedBy([&] { folders.SetPath(scratch_.Resolved(GetParam())); });
     EXPECT_EQ(error.Number, 76);
     EXPECT_EQ(error.Description, "Path not found");
-    EXPECT_EQ(folders.Path(), "C:\\Program Files");
+    EXPECT_EQ(folders.Path(), scratch_.Windows("Program Files"));
     EXPECT_EQ(folders.Rows(), rows);
 }
 
 INSTANTIATE_TEST_SUITE_P(Folders, MissingFolderTest,
-                         ::testing::Values("C:\\Missing\\", "C:\\Program Files\\Viewer\\x.txt",
-                                           "Q:\\Viewer\\", "C:\\a|b\\"));
+                         ::testing::Values("~\\Missing\\", "~\\Program Files\\Viewer\\x.txt",
+                                           "Q:\\Viewer\\", "~\\a|b\\"));
 
 // ---- The list view
 

@@ -9,12 +9,13 @@
 #include <filesystem>
 #include <stdexcept>
 
+#include "platform/file_system.h"
 #include "platform/forms/form.h"
 #include "platform/forms/program_recorders.h"
 #include "platform/message_box.h"
 #include "shared/raised_error.h"
 #include "support/raised_by.h"
-#include "support/temp_dir.h"
+#include "support/scratch_folder.h"
 
 namespace vantrel::test {
 namespace {
@@ -199,24 +200,16 @@ INSTANTIATE_TEST_SUITE_P(
 
 // ---- The program's folder
 
-// The test program's own folder as drive Z: (the host's "/") names it.
-std::string ExpectedProgramFolder() {
-    std::string folder = "Z:" + fs::read_symlink("/proc/self/exe").parent_path().string();
-    std::replace(folder.begin(), folder.end(), '/', '\\');
-    return folder;
+// The program's folder holds the test program, and is the one the platform names.
+void ExpectTheTestProgramsFolder() {
+    const std::string folder = ProgramFolder();
+    EXPECT_EQ(folder, ExecutableFolder());
+    EXPECT_TRUE(fs::is_regular_file(HostPathOf(folder) / VANTREL_TEST_PROGRAM)) << folder;
 }
 
 TEST(ProgramFolderTest, IsTheExecutablesFolderThroughTheDrives) {
-    TempPrefix prefix;
-    EXPECT_EQ(ProgramFolder(), ExpectedProgramFolder());
-}
-
-TEST(ProgramFolderTest, NoDriveHoldingItIsPathNotFound) {
-    TempPrefix prefix;
-    fs::remove(prefix.Path() / "dosdevices" / "z:");
-    const RaisedError error = RaisedBy([] { ProgramFolder(); });
-    EXPECT_EQ(error.Number, 76);
-    EXPECT_EQ(error.Description, "Path not found");
+    const ScratchFolder scratch;
+    ExpectTheTestProgramsFolder();
 }
 
 TEST(ProgramFolderTest, CanBePointedElsewhere) {
@@ -224,8 +217,8 @@ TEST(ProgramFolderTest, CanBePointedElsewhere) {
         const ScopedProgramFolder folder("C:\\Setup");
         EXPECT_EQ(ProgramFolder(), "C:\\Setup");
     }
-    TempPrefix prefix;
-    EXPECT_EQ(ProgramFolder(), ExpectedProgramFolder());
+    const ScratchFolder scratch;
+    ExpectTheTestProgramsFolder();
 }
 
 }  // namespace

@@ -4,7 +4,7 @@
 
 #include "platform/folders.h"
 #include "shared/runtime_error.h"
-#include "support/temp_dir.h"
+#include "support/posix/temp_prefix.h"
 
 namespace vantrel {
 namespace {

@@ -5,7 +5,7 @@
 #include "platform/kernel.h"
 #include "platform/posix/registry/environment.h"
 #include "shared/ansi.h"
-#include "support/temp_dir.h"
+#include "support/posix/temp_prefix.h"
 
 namespace vantrel {
 namespace {

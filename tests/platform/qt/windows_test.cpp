@@ -29,7 +29,7 @@
 #include "platform/qt/conversions.h"
 #include "platform/qt/form_window.h"
 #include "platform/qt/qt_test_support.h"
-#include "support/temp_dir.h"
+#include "support/posix/temp_prefix.h"
 
 namespace vantrel::test {
 namespace {

@@ -127,6 +127,26 @@ bool IsVisibleSubFolder(const WIN32_FIND_DATAA& entry) {
            (entry.dwFileAttributes & FILE_ATTRIBUTE_HIDDEN) == 0 && name != "." && name != "..";
 }
 
+// The Windows path (UTF-8) Wine gives the host's absolute path `ansiPath` ("/home/a/x.cab");
+// nullopt for any other path, and on Windows itself, where "/x" is a folder of the current drive.
+// A host path no drive covers comes back in Wine's "\\?\unix\" form, which names no drive.
+std::optional<std::string> DriveOfHostPath(std::string_view ansiPath) {
+    using DosFileName = WCHAR*(CDECL*)(const char* unixName);
+    const auto dosFileName = reinterpret_cast<DosFileName>(reinterpret_cast<void*>(
+        GetProcAddress(GetModuleHandleA("kernel32"), "wine_get_dos_file_name")));
+    if (ansiPath.empty() || ansiPath.front() != '/' || dosFileName == nullptr) {
+        return std::nullopt;
+    }
+    // The host names its files in UTF-8.
+    WCHAR* mapped = dosFileName(Utf8FromAnsi(ansiPath).c_str());
+    if (mapped == nullptr) {
+        return std::nullopt;
+    }
+    std::string path = win32::BytesFrom(mapped, CP_UTF8);
+    HeapFree(GetProcessHeap(), 0, mapped);
+    return path;
+}
+
 }  // namespace
 
 std::vector<char> DriveLetters() {
@@ -185,8 +205,12 @@ std::optional<std::string> ExecutableFolder() {
     return Utf8FromAnsi(program->substr(0, std::max<size_t>(lastSeparator, 3)));
 }
 
-// The argument comes as main() receives it on Windows: in the ANSI code page.
+// The argument comes as main() receives it on Windows: in the ANSI code page. A program run by
+// Wine may also be given the host's own paths, which Wine maps to its drives.
 std::optional<std::string> WindowsPathOfArgument(std::string_view argument) {
+    if (const auto mapped = DriveOfHostPath(argument)) {
+        return HasDriveRoot(*mapped) ? mapped : std::nullopt;
+    }
     const auto full = FullPath(std::string(argument));
     return full && HasDriveRoot(*full) ? AsUtf8(full) : std::nullopt;
 }

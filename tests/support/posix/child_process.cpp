@@ -1,4 +1,4 @@
-#include "support/child_process.h"
+#include "support/posix/child_process.h"
 
 #include <grp.h>
 #include <sys/wait.h>

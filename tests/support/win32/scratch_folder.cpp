@@ -1,4 +1,4 @@
-#include "interfaces/scratch_folder.h"
+#include "support/scratch_folder.h"
 
 #include <windows.h>
 
@@ -27,7 +27,10 @@ std::wstring TemporaryFolder() {
 
 }  // namespace
 
-ScratchFolder::ScratchFolder() {
+// Nothing beyond the folder itself: the system's drives and registry are the real ones.
+struct ScratchFolder::Place {};
+
+ScratchFolder::ScratchFolder() : place_(std::make_unique<Place>()) {
     const std::wstring base =
         TemporaryFolder() + L"vantrel-test-" + std::to_wstring(GetCurrentProcessId()) + L"-";
     for (unsigned attempt = 0;; ++attempt) {

@@ -12,7 +12,8 @@
 #include <cstring>
 
 #include "cabinet/extract_outcome.h"
-#include "support/child_process.h"
+#include "support/posix/child_process.h"
+#include "support/posix/scratch_place.h"
 
 namespace vantrel::test {
 namespace {
@@ -40,7 +41,7 @@ class FullDiskTest : public OutcomeTest {
                          << "); the full-disk cases need one, and root to make it";
         }
         mounted_ = true;
-        prefix_.MapDrive('d', Host("out"));
+        PrefixOf(scratch_).MapDrive('d', Host("out"));
     }
 
     void TearDown() override {
@@ -145,7 +146,7 @@ class FailingDiskTest : public OutcomeTest {
             GTEST_SKIP() << "cannot make an ext4 disk on a loop device here";
         }
         diskMounted_ = true;
-        prefix_.MapDrive('d', Host("out"));
+        PrefixOf(scratch_).MapDrive('d', Host("out"));
     }
 
     void TearDown() override {
@@ -253,7 +254,7 @@ INSTANTIATE_TEST_SUITE_P(
 class UnprivilegedTest : public OutcomeTest {
   protected:
     void SetUp() override {
-        fs::permissions(prefix_.Path(), fs::perms(0755));
+        fs::permissions(PrefixOf(scratch_).Path(), fs::perms(0755));
         fs::create_directories(Host("out"));
         fs::permissions(Host("out"), fs::perms(0777));
     }

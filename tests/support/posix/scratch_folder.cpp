@@ -1,34 +1,19 @@
-#include "interfaces/scratch_folder.h"
-
-#include <memory>
+#include "support/scratch_folder.h"
 
 #include "platform/posix/files/drives.h"
-#include "support/temp_dir.h"
+#include "support/posix/scratch_place.h"
 
 namespace vantrel::test {
 
 namespace fs = std::filesystem;
 
-namespace {
-
-// The prefix maps C: and Z: only, and lives as long as the scratch folders (one at a time).
-std::unique_ptr<TempPrefix>& Prefix() {
-    static std::unique_ptr<TempPrefix> prefix;
-    return prefix;
-}
-
-}  // namespace
-
-ScratchFolder::ScratchFolder() {
-    Prefix() = std::make_unique<TempPrefix>();
-    host_ = fs::canonical(Prefix()->DriveC()) / "Scratch";
+ScratchFolder::ScratchFolder() : place_(std::make_unique<Place>()) {
+    host_ = fs::canonical(place_->Prefix.DriveC()) / "Scratch";
     fs::create_directory(host_);
     windowsPath_ = "C:\\Scratch";
 }
 
-ScratchFolder::~ScratchFolder() {
-    Prefix().reset();
-}
+ScratchFolder::~ScratchFolder() = default;
 
 fs::path ScratchFolder::Host(const std::string& relative) const {
     return host_ / relative;
@@ -39,6 +24,7 @@ void ScratchFolder::MakeHiddenFolder(const std::string& relative) const {
     fs::create_directories(path.parent_path() / ("." + path.filename().string()));
 }
 
+// The prefix maps C: and Z: only.
 char UnmappedDriveLetter() {
     return 'Q';
 }

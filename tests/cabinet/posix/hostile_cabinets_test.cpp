@@ -8,6 +8,7 @@
 #include <functional>
 
 #include "cabinet/extract_outcome.h"
+#include "support/posix/scratch_place.h"
 
 namespace vantrel::test {
 namespace {
@@ -253,7 +254,7 @@ TEST_F(HostileCabinetTest, NameOf255BytesIsListedAndExtractedToADriveRoot) {
     ClearOutput();
 
     std::filesystem::create_directories(Host("out"));
-    prefix_.MapDrive('d', Host("out"));
+    PrefixOf(scratch_).MapDrive('d', Host("out"));
     const auto atRoot = ExtractCabinet(cabinet, {}, "D:\\");
     EXPECT_EQ(atRoot.Error, kFinished);
     EXPECT_EQ(atRoot.Output, (FileSet{{"a.txt", "alpha"}, {name, "longest"}}));

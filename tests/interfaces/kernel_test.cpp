@@ -1,9 +1,16 @@
+// The kernel's time conversions, which turn a cabinet's MS-DOS stamps into dates: the same
+// answers from the POSIX layer and from the system.
+
 #include "platform/kernel.h"
 
 #include <gtest/gtest.h>
 
+#include "support/platform.h"
+
 namespace vantrel {
 namespace {
+
+using test::kSystemServices;
 
 WORD DosDate(int year, int month, int day) {
     return ((year - 1980) << 9) | (month << 5) | day;
@@ -69,10 +76,24 @@ INSTANTIATE_TEST_SUITE_P(
     Stamps, InvalidDosStampTest,
     ::testing::Values(std::pair<WORD, WORD>{0, 0},                     // month and day 0
                       std::pair<WORD, WORD>{DosDate(2001, 13, 1), 0},  // month 13
-                      std::pair<WORD, WORD>{DosDate(2001, 2, 29), 0},  // not a leap year
+                      std::pair<WORD, WORD>{DosDate(2001, 4, 31), 0},  // April has 30 days
                       std::pair<WORD, WORD>{DosDate(2001, 1, 1), 24 << 11},
                       std::pair<WORD, WORD>{DosDate(2001, 1, 1), 60 << 5},
                       std::pair<WORD, WORD>{DosDate(2001, 1, 1), 30}));  // 60 seconds
+
+// 29 February of a common year: ours refuses it; Wine's checks the day against a table that
+// gives February 29 days, and rolls the date over into March.
+TEST(KernelTimeTest, LeapDayOfACommonYear) {
+    FILETIME fileTime{7, 9};
+    const BOOL converted = DosDateTimeToFileTime(DosDate(2001, 2, 29), 0, &fileTime);
+    EXPECT_EQ(converted != FALSE, kSystemServices);
+    if (converted) {
+        SYSTEMTIME t{};
+        ASSERT_TRUE(FileTimeToSystemTime(&fileTime, &t));
+        EXPECT_EQ(t.wMonth, 3);
+        EXPECT_EQ(t.wDay, 1);
+    }
+}
 
 TEST(KernelTimeTest, FileTimesBeyondYear30827AreRefused) {
     const FILETIME huge{0xFFFFFFFF, 0xFFFFFFFF};
