@@ -7,6 +7,8 @@
 #include <QFontInfo>
 #include <QFontMetricsF>
 #include <QGuiApplication>
+#include <QIcon>
+#include <QImage>
 #include <QLabel>
 #include <QProgressBar>
 #include <QPushButton>
@@ -52,6 +54,21 @@ TEST(QtApplicationTest, TakesNothingFromACommandLineButTheProgramsName) {
     EXPECT_EQ(QCoreApplication::arguments(), QStringList{kProgramName});
     EXPECT_EQ(QGuiApplication::layoutDirection(), Qt::LeftToRight);
     EXPECT_EQ(LogicalDpi(), 96.0);
+}
+
+TEST(QtApplicationTest, IsVantrelVersionOneWithTheProgramsIconOnEveryWindow) {
+    EXPECT_EQ(QCoreApplication::applicationName().toStdString(), "Vantrel");
+    EXPECT_EQ(QCoreApplication::applicationVersion().toStdString(), "1.00");
+    EXPECT_EQ(QGuiApplication::desktopFileName().toStdString(), "vantrel");
+    for (const int size : {16, 32, 256}) {
+        const QString file = QStringLiteral(":/vantrel/vantrel-%1.png").arg(size);
+        EXPECT_EQ(QImage(file).size(), QSize(size, size)) << file.toStdString();
+    }
+    const QIcon icon = QApplication::windowIcon();
+    ASSERT_FALSE(icon.isNull());
+    EXPECT_EQ(icon.pixmap(32).size(), QSize(32, 32));
+    const Form form(kDialog);
+    EXPECT_EQ(WindowOf(form)->windowIcon().cacheKey(), icon.cacheKey());
 }
 
 // ---- Geometry
