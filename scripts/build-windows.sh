@@ -21,8 +21,10 @@ case "${1:-}" in
 esac
 if (($# > 1)); then usage >&2; exit 2; fi
 
+# The windows' tests and the end-to-end runs show Vantrel.exe's windows on Xvfb, drive them with
+# xdotool and install a cabinet made with gcab; fonts-wine has the dialog's MS Sans Serif.
 scripts/install-packages.sh cmake g++-mingw-w64-x86-64-posix wine64 googletest librsvg2-bin \
-    icoutils locales
+    icoutils locales fonts-wine gcab xvfb xauth xdotool
 
 build=build-windows
 cmake -S . -B "$build" -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64-x86_64.cmake \
