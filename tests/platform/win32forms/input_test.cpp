@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "platform/cursors.h"
+#include "platform/forms/backend_cases.h"
 #include "platform/forms/command_button.h"
 #include "platform/forms/dir_list_box.h"
 #include "platform/message_box.h"
@@ -18,9 +19,6 @@ namespace vantrel::test {
 namespace {
 
 using win32::WindowOf;
-
-const FormDesign kDialog = {.Caption = "Confirm", .ClientWidth = 4680, .ClientHeight = 3090};
-const FormDesign kTitle = {.Caption = "Form1", .BorderStyle = FormBorder::Borderless};
 
 // A dialog over a title window, with buttons whose clicks are recorded. A click hides the
 // dialog, which ends its modal show.
@@ -85,19 +83,10 @@ INSTANTIATE_TEST_SUITE_P(Keys, CommandButtonKeyTest,
 
 // ---- Keys on a form
 
-class CountingUnloads : public Form {
-  public:
-    CountingUnloads() : Form(kDialog) {}
-    int Unloads = 0;
-
-  protected:
-    void Form_Unload(bool&) override { ++Unloads; }
-};
-
 TEST(FormKeysTest, EscapeDoesNotCloseAForm) {
     Form title(kTitle);
     title.Show();
-    CountingUnloads form;
+    RefusingForm form;
     CommandButton button(form, 0);
     const bool stayedUp = ShowModalFor(form, title, [&] { PressKey(VK_ESCAPE); });
     EXPECT_TRUE(stayedUp);

@@ -12,6 +12,7 @@
 #include <functional>
 
 #include "interfaces/scratch_folder.h"
+#include "platform/forms/backend_cases.h"
 #include "platform/forms/command_button.h"
 #include "platform/forms/dir_list_box.h"
 #include "platform/forms/drive_list_box.h"
@@ -40,18 +41,6 @@ namespace {
 
 using win32::WindowOf;
 
-const FormDesign kDialog = {.Caption = "Confirm",
-                            .BorderStyle = FormBorder::FixedDialog,
-                            .ShowInTaskbar = false,
-                            .StartUpPosition = StartPosition::CenterOwner,
-                            .ClientWidth = 4680,
-                            .ClientHeight = 3090};
-const FormDesign kTitle = {.Caption = "Form1",
-                           .BorderStyle = FormBorder::Borderless,
-                           .BackColor = Color::Rgb(0, 0, 192),
-                           .ClientWidth = 11685,
-                           .ClientHeight = 6975};
-
 LONG_PTR StyleOf(HWND window) {
     return GetWindowLongPtrW(window, GWL_STYLE);
 }
@@ -64,26 +53,6 @@ LOGFONTW FontOf(HWND window) {
 
 // ---- Geometry
 
-struct Placement {
-    const char* Name;
-    std::function<std::unique_ptr<Control>(Form&)> Create;
-    TwipsRect Twips;
-    RECT Pixels;  // left, top, right, bottom
-};
-
-void PrintTo(const Placement& placement, std::ostream* out) {
-    *out << placement.Name;
-}
-
-template <class Kind>
-std::unique_ptr<Control> Make(Form& form) {
-    return std::make_unique<Kind>(form);
-}
-
-std::unique_ptr<Control> MakeButton(Form& form) {
-    return std::make_unique<CommandButton>(form, 0);
-}
-
 class GeometryTest : public ::testing::TestWithParam<Placement> {};
 
 TEST_P(GeometryTest, FollowsTheTwipsAtTheScreensResolution) {
@@ -93,24 +62,14 @@ TEST_P(GeometryTest, FollowsTheTwipsAtTheScreensResolution) {
                   GetParam().Twips.Height);
     const HWND window = WindowOf(*control);
     ASSERT_NE(window, nullptr);
-    EXPECT_EQ(PlaceOf(window), GetParam().Pixels);
+    const Placement& expected = GetParam();
+    EXPECT_EQ(PlaceOf(window), (RECT{expected.Left, expected.Top, expected.Left + expected.Width,
+                                     expected.Top + expected.Height}));
     EXPECT_EQ(GetParent(window), WindowOf(form));
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Controls, GeometryTest,
-    ::testing::Values(
-        Placement{"MessageLine1", Make<Label>, {120, 120, 4455, 255}, {8, 8, 305, 25}},
-        Placement{"MessageLine2", Make<Label>, {120, 360, 4455, 255}, {8, 24, 305, 41}},
-        Placement{"DriveList", Make<DriveListBox>, {120, 720, 4455, 300}, {8, 48, 305, 68}},
-        Placement{"FolderList", Make<DirListBox>, {120, 1080, 4455, 1350}, {8, 72, 305, 162}},
-        Placement{"OkButton", MakeButton, {2040, 2520, 1215, 495}, {136, 168, 217, 201}},
-        Placement{"CancelButton", MakeButton, {3360, 2520, 1215, 495}, {224, 168, 305, 201}},
-        Placement{"ListView", Make<ListView>, {0, 2400, 1815, 615}, {0, 160, 121, 201}},
-        Placement{"ProgressBar", Make<ProgressBar>, {120, 2595, 1815, 345}, {8, 173, 129, 196}},
-        Placement{"TitleLine1", Make<Label>, {240, 360, 6735, 975}, {16, 24, 465, 89}},
-        Placement{"TitleLine2", Make<Label>, {480, 1560, 11055, 1695}, {32, 104, 769, 217}}),
-    [](const auto& info) { return std::string(info.param.Name); });
+INSTANTIATE_TEST_SUITE_P(Controls, GeometryTest, ::testing::ValuesIn(kPlacements),
+                         [](const auto& info) { return std::string(info.param.Name); });
 
 // ---- Windows
 
@@ -140,6 +99,25 @@ TEST(FormWindowTest, ABorderlessFormIsAPlainPopup) {
     RECT client;
     GetClientRect(window, &client);
     EXPECT_EQ(client, (RECT{0, 0, 779, 465}));
+}
+
+// The program's manifest (which the tests carry too) asks for version 6 of the common controls,
+// which then provide the buttons themselves, from the side-by-side assembly.
+TEST(FormWindowTest, ButtonsComeFromVersionSixOfTheCommonControls) {
+    Form form(kDialog);
+    CommandButton button(form, 0);
+    const LONG_PTR procedure = GetClassLongPtrW(WindowOf(button), GCLP_WNDPROC);
+    HMODULE module = nullptr;
+    ASSERT_TRUE(GetModuleHandleExW(
+        GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS | GET_MODULE_HANDLE_EX_FLAG_UNCHANGED_REFCOUNT,
+        reinterpret_cast<LPCWSTR>(procedure), &module));
+    wchar_t path[MAX_PATH] = {};
+    GetModuleFileNameW(module, path, MAX_PATH);
+    std::string file = win32::Utf8(path);
+    std::transform(file.begin(), file.end(), file.begin(),
+                   [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
+    EXPECT_NE(file.find("common-controls"), std::string::npos) << file;
+    EXPECT_TRUE(file.ends_with("\\comctl32.dll")) << file;
 }
 
 TEST(FormWindowTest, TheTitleWindowAndTheDialogShowTheirOwnIcons) {
@@ -444,20 +422,6 @@ TEST(TabOrderTest, FollowsTheOrderTheControlsWereCreatedIn) {
 }
 
 // ---- Modal showing, the close box, the end of the program
-
-// A form that can refuse its close box.
-class RefusingForm : public Form {
-  public:
-    explicit RefusingForm(const FormDesign& design) : Form(design) {}
-    bool Refuse = false;
-    int Unloads = 0;
-
-  protected:
-    void Form_Unload(bool& Cancel) override {
-        ++Unloads;
-        Cancel = Refuse;
-    }
-};
 
 TEST(ModalTest, ADialogShownModallyIsCentredOverItsOwnerAndBlocksIt) {
     Form title(kTitle);
