@@ -65,6 +65,30 @@ inline const Placement kPlacements[] = {
     {"TitleLine2", Make<Label>, {480, 1560, 11055, 1695}, 32, 104, 737, 113},
 };
 
+// Every kind of control on one form, in the order of the dialog's design, which is their tab
+// order; the list is hidden, as the dialog keeps it.
+struct DialogControls {
+    explicit DialogControls(Form& form)
+        : Line1(form),
+          Drive(form),
+          Folder(form),
+          Ok(form, 0),
+          Cancel(form, 1),
+          Line2(form),
+          List(form),
+          Bar(form) {
+        List.SetVisible(false);
+    }
+    Label Line1;
+    DriveListBox Drive;
+    DirListBox Folder;
+    CommandButton Ok;
+    CommandButton Cancel;
+    Label Line2;
+    ListView List;
+    ProgressBar Bar;
+};
+
 // A dialog that counts how often its close box asked it to go, and refuses when told to.
 class RefusingForm : public Form {
   public:

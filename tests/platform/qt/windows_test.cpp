@@ -246,14 +246,7 @@ TEST_F(FolderWidgetsTest, FolderListShowsItsRowsAsATreeWithTheFolderSetCurrent) 
 
 TEST(TabOrderTest, FollowsTheOrderTheControlsWereCreatedIn) {
     Form form(kDialog);
-    Label line1(form);
-    DriveListBox drive(form);
-    DirListBox folder(form);
-    CommandButton ok(form, 0), cancel(form, 1);
-    Label line2(form);
-    ListView list(form);
-    list.SetVisible(false);
-    ProgressBar bar(form);
+    const DialogControls controls(form);
 
     std::vector<QWidget*> order;
     QWidget* window = WindowOf(form);
@@ -263,8 +256,9 @@ TEST(TabOrderTest, FollowsTheOrderTheControlsWereCreatedIn) {
             order.push_back(widget);
         }
     }
-    EXPECT_EQ(order, (std::vector<QWidget*>{WidgetOf(drive), WidgetOf(folder), WidgetOf(ok),
-                                            WidgetOf(cancel), WidgetOf(list)}));
+    EXPECT_EQ(order, (std::vector<QWidget*>{WidgetOf(controls.Drive), WidgetOf(controls.Folder),
+                                            WidgetOf(controls.Ok), WidgetOf(controls.Cancel),
+                                            WidgetOf(controls.List)}));
 }
 
 // ---- Modal showing, the close box, the end of the program

@@ -398,14 +398,7 @@ TEST(ControlWindowTest, ListViewHoldsTheColumnsRowsAndSelection) {
 
 TEST(TabOrderTest, FollowsTheOrderTheControlsWereCreatedIn) {
     Form form(kDialog);
-    Label line1(form);
-    DriveListBox drive(form);
-    DirListBox folder(form);
-    CommandButton ok(form, 0), cancel(form, 1);
-    Label line2(form);
-    ListView list(form);
-    list.SetVisible(false);
-    ProgressBar bar(form);
+    const DialogControls controls(form);
 
     std::vector<HWND> order;
     for (HWND child = GetWindow(WindowOf(form), GW_CHILD); child != nullptr;
@@ -414,11 +407,14 @@ TEST(TabOrderTest, FollowsTheOrderTheControlsWereCreatedIn) {
             order.push_back(child);
         }
     }
-    EXPECT_EQ(order, (std::vector<HWND>{WindowOf(drive), WindowOf(folder), WindowOf(ok),
-                                        WindowOf(cancel), WindowOf(list)}));
+    EXPECT_EQ(order, (std::vector<HWND>{WindowOf(controls.Drive), WindowOf(controls.Folder),
+                                        WindowOf(controls.Ok), WindowOf(controls.Cancel),
+                                        WindowOf(controls.List)}));
     // What the keyboard reaches: shown and enabled, in that order.
-    EXPECT_EQ(GetNextDlgTabItem(WindowOf(form), WindowOf(ok), FALSE), WindowOf(cancel));
-    EXPECT_EQ(GetNextDlgTabItem(WindowOf(form), WindowOf(cancel), FALSE), WindowOf(drive));
+    EXPECT_EQ(GetNextDlgTabItem(WindowOf(form), WindowOf(controls.Ok), FALSE),
+              WindowOf(controls.Cancel));
+    EXPECT_EQ(GetNextDlgTabItem(WindowOf(form), WindowOf(controls.Cancel), FALSE),
+              WindowOf(controls.Drive));
 }
 
 // ---- Modal showing, the close box, the end of the program
