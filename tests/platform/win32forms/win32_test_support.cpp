@@ -1,5 +1,6 @@
 #include "platform/win32forms/win32_test_support.h"
 
+#include <string_view>
 #include <vector>
 
 namespace vantrel::test {
@@ -67,6 +68,27 @@ std::string TextOf(HWND window) {
     wchar_t text[512] = {};
     GetWindowTextW(window, text, 512);
     return win32::Utf8(text);
+}
+
+HWND FindThreadWindow(const wchar_t* windowClass, HWND owner) {
+    struct Search {
+        std::wstring_view Class;
+        HWND Owner;
+        HWND Found = nullptr;
+    } search{windowClass, owner};
+    EnumThreadWindows(
+        GetCurrentThreadId(),
+        [](HWND window, LPARAM context) -> BOOL {
+            auto& search = *reinterpret_cast<Search*>(context);
+            wchar_t name[64] = {};
+            GetClassNameW(window, name, 64);
+            if (search.Class == name && GetWindow(window, GW_OWNER) == search.Owner) {
+                search.Found = window;
+            }
+            return search.Found == nullptr;
+        },
+        reinterpret_cast<LPARAM>(&search));
+    return search.Found;
 }
 
 std::vector<COLORREF> PixelsOf(HWND window, const RECT& area) {

@@ -45,6 +45,9 @@ RECT PlaceOf(HWND window);
 
 std::string TextOf(HWND window);
 
+// The window of class `windowClass` that `owner` owns, among this thread's; null for none.
+HWND FindThreadWindow(const wchar_t* windowClass, HWND owner);
+
 // The colours of the pixels of `area` (client coordinates of `window`) as it is painted now.
 std::vector<COLORREF> PixelsOf(HWND window, const RECT& area);
 

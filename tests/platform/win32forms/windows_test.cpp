@@ -208,29 +208,6 @@ TEST(FormWindowTest, FittedCaptionsFitTheirWindows) {
 
 // ---- Controls
 
-// The tool tip window of a form, which the form's window owns.
-HWND ToolTipsOf(HWND form) {
-    struct Search {
-        HWND Owner;
-        HWND Found = nullptr;
-    } search{form};
-    EnumThreadWindows(
-        GetCurrentThreadId(),
-        [](HWND window, LPARAM context) -> BOOL {
-            auto& search = *reinterpret_cast<Search*>(context);
-            wchar_t name[64] = {};
-            GetClassNameW(window, name, 64);
-            if (std::wstring(name) == TOOLTIPS_CLASSW &&
-                GetWindow(window, GW_OWNER) == search.Owner) {
-                search.Found = window;
-                return FALSE;
-            }
-            return TRUE;
-        },
-        reinterpret_cast<LPARAM>(&search));
-    return search.Found;
-}
-
 std::string ToolTipOf(HWND form, HWND control) {
     wchar_t text[256] = {};
     TTTOOLINFOW tool{};
@@ -238,7 +215,8 @@ std::string ToolTipOf(HWND form, HWND control) {
     tool.hwnd = form;
     tool.uId = reinterpret_cast<UINT_PTR>(control);
     tool.lpszText = text;
-    SendMessageW(ToolTipsOf(form), TTM_GETTEXTW, 256, reinterpret_cast<LPARAM>(&tool));
+    SendMessageW(FindThreadWindow(TOOLTIPS_CLASSW, form), TTM_GETTEXTW, 256,
+                 reinterpret_cast<LPARAM>(&tool));
     return win32::Utf8(text);
 }
 
