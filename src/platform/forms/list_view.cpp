@@ -4,8 +4,12 @@
 
 namespace vantrel {
 
-ListItem::ListItem(const ListView& owner, std::string text)
-    : owner_(&owner), text_(std::move(text)) {}
+ListItem::ListItem(ListView& owner, std::string text) : owner_(&owner), text_(std::move(text)) {}
+
+void ListItem::SetToolTipText(std::string text) {
+    toolTipText_ = std::move(text);
+    owner_->ContentChanged();
+}
 
 const std::string& ListItem::SubItems(int index) const {
     if (index < 1 || index >= static_cast<int>(owner_->ColumnHeaders().size())) {
@@ -23,6 +27,7 @@ void ListItem::SetSubItems(int index, std::string text) {
         subItems_.resize(slot + 1);
     }
     subItems_[slot] = std::move(text);
+    owner_->ContentChanged();
 }
 
 ListView::ListView(Form& parent) : Control(parent) {
@@ -32,6 +37,7 @@ ListView::ListView(Form& parent) : Control(parent) {
 ColumnHeader& ListView::AddColumnHeader(std::string key, std::string text, float width,
                                         ColumnAlignment alignment) {
     columns_.push_back({std::move(key), std::move(text), width, alignment});
+    Notify(Property::Content);
     return columns_.back();
 }
 
@@ -50,6 +56,7 @@ ListItem& ListView::AddListItem(std::string text) {
     if (wasEmpty) {
         SetSelected(0, true);
     }
+    Notify(Property::Content);
     return items_.back();
 }
 
@@ -63,6 +70,7 @@ void ListView::SetSelected(std::size_t index, bool selected) {
         }
     }
     items_[index].selected_ = selected;
+    Notify(Property::Content);
 }
 
 }  // namespace vantrel

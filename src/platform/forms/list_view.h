@@ -26,7 +26,7 @@ class ListItem {
   public:
     const std::string& Text() const { return text_; }
     const std::string& ToolTipText() const { return toolTipText_; }
-    void SetToolTipText(std::string text) { toolTipText_ = std::move(text); }
+    void SetToolTipText(std::string text);
     bool Selected() const { return selected_; }
 
     // Sub-items are numbered from 1 to the number of columns less one; any other index raises
@@ -36,9 +36,9 @@ class ListItem {
 
   private:
     friend class ListView;
-    ListItem(const ListView& owner, std::string text);
+    ListItem(ListView& owner, std::string text);
 
-    const ListView* owner_;
+    ListView* owner_;
     std::string text_;
     std::string toolTipText_;
     std::vector<std::string> subItems_;
@@ -47,8 +47,9 @@ class ListItem {
 
 // The common controls' list view in report mode: keyed columns, rows with sub-items, and the
 // control's single selection, including its rule that the first row added to an empty list
-// becomes the selected row. Rows and columns are the list's own; a peer shows at most its
-// place (the program uses the list as a working store and never shows it).
+// becomes the selected row. Rows and columns are the list's own; its peer hears of every change
+// as one to the content (a column's width, set through a reference, included only in the next
+// change's).
 class ListView : public Control {
   public:
     explicit ListView(Form& parent);
@@ -69,6 +70,9 @@ class ListView : public Control {
     void SetSelected(std::size_t index, bool selected);
 
   private:
+    friend class ListItem;
+    void ContentChanged() { Notify(Property::Content); }
+
     std::vector<ColumnHeader> columns_;
     std::deque<ListItem> items_;
 };

@@ -1,6 +1,7 @@
 #include "platform/qt/qt_backend.h"
 
 #include <QFontMetricsF>
+#include <QIcon>
 #include <QMessageBox>
 #include <QScreen>
 #include <QTimer>
@@ -40,7 +41,23 @@ std::unique_ptr<Backend> CreateSystemBackend(const char* programName) {
 QtBackend::QtBackend(const char* programName)
     : programName_(programName != nullptr ? programName : ""),
       argv_{programName_.data(), nullptr},
-      application_(std::make_unique<QApplication>(argc_, argv_)) {}
+      application_(std::make_unique<QApplication>(argc_, argv_)) {
+    ShowProgramIdentity();
+}
+
+// The name, version and icon the desktop shows for the program's windows, as Vantrel.exe's
+// version record and icons give them on Windows. The desktop file name ties the windows to the
+// installed vantrel.desktop; an installed theme icon wins over the one built in.
+void QtBackend::ShowProgramIdentity() {
+    QCoreApplication::setApplicationName(QStringLiteral("Vantrel"));
+    QCoreApplication::setApplicationVersion(QStringLiteral("1.00"));
+    QGuiApplication::setDesktopFileName(QStringLiteral("vantrel"));
+    QIcon builtIn;
+    for (const int size : {16, 24, 32, 48, 64, 128, 256}) {
+        builtIn.addFile(QStringLiteral(":/vantrel/vantrel-%1.png").arg(size), QSize(size, size));
+    }
+    QApplication::setWindowIcon(QIcon::fromTheme(QStringLiteral("vantrel"), builtIn));
+}
 
 QtBackend::~QtBackend() = default;
 

@@ -32,6 +32,8 @@ class QtBackend final : public Backend {
     void RunEventLoop() override;
 
   private:
+    static void ShowProgramIdentity();
+
     // QApplication keeps the count and the vector it is given for as long as it lives.
     std::string programName_;
     int argc_ = 1;

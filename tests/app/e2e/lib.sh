@@ -1,17 +1,26 @@
 #!/usr/bin/env bash
-# Shared steps of the end-to-end runs: the real `vantrel` binary, copied beside an Images.cab
-# made with gcab, started in a Wine prefix of its own under Xvfb and driven with xdotool the way
-# a person would.
+# Shared steps of the end-to-end runs: the real program, copied beside an Images.cab made with
+# gcab, started in a Wine prefix of its own under Xvfb and driven with xdotool the way a person
+# would. The program is the Linux `vantrel`, or `Vantrel.exe`, which runs under Wine.
 #
-# A run script sources this file with the binary's path as its first argument.
+# A run script sources this file with the program's path as its first argument.
+#
+# Under Wine the prefix is a real one: a copy of $VANTREL_E2E_WINE_TEMPLATE (made there on first
+# use) when that is set, else one made for the run. $VANTREL_E2E_REGISTRATION=/reg:32 registers
+# the viewer as a 32-bit installer does.
 
 set -euo pipefail
 
-if [ "$#" -lt 1 ] || [ ! -x "$1" ]; then
-    echo "usage: $0 PATH-TO-vantrel" >&2
+if [ "$#" -lt 1 ] || [ ! -f "$1" ]; then
+    echo "usage: $0 PATH-TO-vantrel-OR-Vantrel.exe" >&2
     exit 2
 fi
 VANTREL_BINARY="$(cd "$(dirname "$1")" && pwd)/$(basename "$1")"
+E2E_DIR="$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)"
+case "$VANTREL_BINARY" in
+    *.exe) ON_WINE=yes ;;
+    *) ON_WINE="" ;;
+esac
 
 # Every run gets an X server of its own, so nothing on the caller's display is touched.
 if [ -z "${VANTREL_E2E_IN_XVFB:-}" ]; then
@@ -28,6 +37,10 @@ cleanup() {
     if [ -n "$VANTREL_PID" ] && kill -0 "$VANTREL_PID" 2>/dev/null; then
         kill "$VANTREL_PID" 2>/dev/null || true
     fi
+    # Wine's services of the run's own prefix hold its files and the X server.
+    if [ -n "$ON_WINE" ] && [ -d "$WORK/prefix" ]; then
+        wineserver -k 2>/dev/null || true
+    fi
     rm -rf "$WORK"
 }
 trap cleanup EXIT
@@ -43,16 +56,39 @@ PREFIX="$WORK/prefix"
 SETUP="$PREFIX/drive_c/Setup"
 VIEWER="$PREFIX/drive_c/Viewer"
 SOURCE="$WORK/images"
-mkdir -p "$PREFIX/dosdevices" "$SETUP"
-ln -s ../drive_c "$PREFIX/dosdevices/c:"
-ln -s / "$PREFIX/dosdevices/z:"
-cp "$VANTREL_BINARY" "$SETUP/vantrel"
 export WINEPREFIX="$PREFIX"
 export LC_ALL=C.UTF-8
-export QT_QPA_PLATFORM=xcb  # the real window system, whatever the caller's tests use
+if [ -n "$ON_WINE" ]; then
+    export WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
+    if [ -n "${VANTREL_E2E_WINE_TEMPLATE:-}" ]; then
+        WINEPREFIX="$VANTREL_E2E_WINE_TEMPLATE" \
+            "$E2E_DIR/../../win32/run-under-wine.sh" "$VANTREL_E2E_WINE_TEMPLATE"
+        cp -a "$VANTREL_E2E_WINE_TEMPLATE" "$PREFIX"
+    else
+        "$E2E_DIR/../../win32/run-under-wine.sh" "$PREFIX"
+    fi
+    PROGRAM="$SETUP/Vantrel.exe"
+else
+    mkdir -p "$PREFIX/dosdevices"
+    ln -s ../drive_c "$PREFIX/dosdevices/c:"
+    ln -s / "$PREFIX/dosdevices/z:"
+    export QT_QPA_PLATFORM=xcb  # the real window system, whatever the caller's tests use
+    PROGRAM="$SETUP/vantrel"
+fi
+mkdir -p "$SETUP"
+cp "$VANTREL_BINARY" "$PROGRAM"
 
+# The viewer's registration: in Wine's own registry through its reg command (as the viewer's
+# installer would leave it), or as a system.reg of the prefix for Vantrel's own reading of it.
 register_viewer() {
     mkdir -p "$VIEWER"
+    if [ -n "$ON_WINE" ]; then
+        wine reg add 'HKLM\SOFTWARE\Microsoft\Windows\CurrentVersion\App Paths\ZORVIKViewer.EXE' \
+            /ve /d 'C:\Viewer\ZORVIKViewer.EXE' /f ${VANTREL_E2E_REGISTRATION:-} >/dev/null 2>&1 ||
+            fail "wine reg add failed"
+        return
+    fi
+    [ -z "${VANTREL_E2E_REGISTRATION:-}" ] || fail "registrations of other views need Wine"
     printf '%s\n\n%s\n%s\n' 'WINE REGISTRY Version 2' \
         '[Software\\Microsoft\\Windows\\CurrentVersion\\App Paths\\ZORVIKViewer.EXE] 1700000000' \
         '@="C:\\Viewer\\ZORVIKViewer.EXE"' >"$PREFIX/system.reg"
@@ -73,8 +109,16 @@ make_cabinet() {
 # The program reads no command line, and neither may its toolkit: it is started with options Qt
 # would act on (an unknown platform would stop it at once) and must behave as without them.
 start_vantrel() {
-    (cd "$WORK" && exec "$SETUP/vantrel" -platform nonsense -style nonsense -reverse) &
+    local launcher=()
+    if [ -n "$ON_WINE" ]; then launcher=(wine); fi
+    (cd "$WORK" && exec "${launcher[@]}" "$PROGRAM" -platform nonsense -style nonsense -reverse) &
     VANTREL_PID=$!
+}
+
+# The files on drive C: outside the system's own folders (which Wine keeps up to date).
+files_on_drive_c() {
+    find "$PREFIX/drive_c" \( -path "$PREFIX/drive_c/windows" -o -path "$PREFIX/drive_c/users" \
+        -o -path "$PREFIX/drive_c/ProgramData" \) -prune -o -type f -print | sort
 }
 
 # The id of the window titled exactly $1, once it is shown.

@@ -11,6 +11,7 @@
 #include <QPushButton>
 
 #include "platform/cursors.h"
+#include "platform/forms/backend_cases.h"
 #include "platform/forms/command_button.h"
 #include "platform/forms/program_recorders.h"
 #include "platform/message_box.h"
@@ -20,8 +21,6 @@
 
 namespace vantrel::test {
 namespace {
-
-const FormDesign kDialog = {.Caption = "Confirm", .ClientWidth = 4680, .ClientHeight = 3090};
 
 void Press(QWidget* widget, Qt::Key key, Qt::KeyboardModifiers modifiers = Qt::NoModifier) {
     QKeyEvent press(QEvent::KeyPress, key, modifiers);
@@ -64,17 +63,8 @@ INSTANTIATE_TEST_SUITE_P(Keys, CommandButtonKeyTest,
 
 // ---- Keys on a form
 
-class CountingUnloads : public Form {
-  public:
-    CountingUnloads() : Form(kDialog) {}
-    int Unloads = 0;
-
-  protected:
-    void Form_Unload(bool&) override { ++Unloads; }
-};
-
 TEST(FormKeysTest, EscapeDoesNotCloseAForm) {
-    CountingUnloads form;
+    RefusingForm form;
     CommandButton button(form, 0);
     form.Show();
     Press(WindowOf(form), Qt::Key_Escape);

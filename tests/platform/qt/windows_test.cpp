@@ -7,6 +7,8 @@
 #include <QFontInfo>
 #include <QFontMetricsF>
 #include <QGuiApplication>
+#include <QIcon>
+#include <QImage>
 #include <QLabel>
 #include <QProgressBar>
 #include <QPushButton>
@@ -16,6 +18,7 @@
 #include <functional>
 #include <map>
 
+#include "platform/forms/backend_cases.h"
 #include "platform/forms/command_button.h"
 #include "platform/forms/dir_list_box.h"
 #include "platform/forms/drive_list_box.h"
@@ -36,41 +39,28 @@ namespace {
 
 namespace fs = std::filesystem;
 
-const FormDesign kDialog = {.Caption = "Confirm",
-                            .BorderStyle = FormBorder::FixedDialog,
-                            .ShowInTaskbar = false,
-                            .StartUpPosition = StartPosition::CenterOwner,
-                            .ClientWidth = 4680,
-                            .ClientHeight = 3090};
-const FormDesign kTitle = {.Caption = "Form1",
-                           .BorderStyle = FormBorder::Borderless,
-                           .BackColor = Color::Rgb(0, 0, 192),
-                           .ClientWidth = 11685,
-                           .ClientHeight = 6975};
-
 TEST(QtApplicationTest, TakesNothingFromACommandLineButTheProgramsName) {
     EXPECT_EQ(QCoreApplication::arguments(), QStringList{kProgramName});
     EXPECT_EQ(QGuiApplication::layoutDirection(), Qt::LeftToRight);
     EXPECT_EQ(LogicalDpi(), 96.0);
 }
 
+TEST(QtApplicationTest, IsVantrelVersionOneWithTheProgramsIconOnEveryWindow) {
+    EXPECT_EQ(QCoreApplication::applicationName().toStdString(), "Vantrel");
+    EXPECT_EQ(QCoreApplication::applicationVersion().toStdString(), "1.00");
+    EXPECT_EQ(QGuiApplication::desktopFileName().toStdString(), "vantrel");
+    for (const int size : {16, 32, 256}) {
+        const QString file = QStringLiteral(":/vantrel/vantrel-%1.png").arg(size);
+        EXPECT_EQ(QImage(file).size(), QSize(size, size)) << file.toStdString();
+    }
+    const QIcon icon = QApplication::windowIcon();
+    ASSERT_FALSE(icon.isNull());
+    EXPECT_EQ(icon.pixmap(32).size(), QSize(32, 32));
+    const Form form(kDialog);
+    EXPECT_EQ(WindowOf(form)->windowIcon().cacheKey(), icon.cacheKey());
+}
+
 // ---- Geometry
-
-struct Placement {
-    const char* Name;
-    std::function<std::unique_ptr<Control>(Form&)> Create;
-    TwipsRect Twips;
-    QRect Pixels;
-};
-
-template <class Kind>
-std::unique_ptr<Control> Make(Form& form) {
-    return std::make_unique<Kind>(form);
-}
-
-std::unique_ptr<Control> MakeButton(Form& form) {
-    return std::make_unique<CommandButton>(form, 0);
-}
 
 class GeometryTest : public ::testing::TestWithParam<Placement> {};
 
@@ -80,24 +70,13 @@ TEST_P(GeometryTest, FollowsTheTwipsAtTheScreensResolution) {
     control->Move(GetParam().Twips.Left, GetParam().Twips.Top, GetParam().Twips.Width,
                   GetParam().Twips.Height);
     ASSERT_NE(WidgetOf(*control), nullptr);
-    EXPECT_EQ(WidgetOf(*control)->geometry(), GetParam().Pixels);
+    EXPECT_EQ(WidgetOf(*control)->geometry(),
+              QRect(GetParam().Left, GetParam().Top, GetParam().Width, GetParam().Height));
     EXPECT_EQ(WidgetOf(*control)->parentWidget(), WindowOf(form));
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Controls, GeometryTest,
-    ::testing::Values(
-        Placement{"MessageLine1", Make<Label>, {120, 120, 4455, 255}, {8, 8, 297, 17}},
-        Placement{"MessageLine2", Make<Label>, {120, 360, 4455, 255}, {8, 24, 297, 17}},
-        Placement{"DriveList", Make<DriveListBox>, {120, 720, 4455, 300}, {8, 48, 297, 20}},
-        Placement{"FolderList", Make<DirListBox>, {120, 1080, 4455, 1350}, {8, 72, 297, 90}},
-        Placement{"OkButton", MakeButton, {2040, 2520, 1215, 495}, {136, 168, 81, 33}},
-        Placement{"CancelButton", MakeButton, {3360, 2520, 1215, 495}, {224, 168, 81, 33}},
-        Placement{"ListView", Make<ListView>, {0, 2400, 1815, 615}, {0, 160, 121, 41}},
-        Placement{"ProgressBar", Make<ProgressBar>, {120, 2595, 1815, 345}, {8, 173, 121, 23}},
-        Placement{"TitleLine1", Make<Label>, {240, 360, 6735, 975}, {16, 24, 449, 65}},
-        Placement{"TitleLine2", Make<Label>, {480, 1560, 11055, 1695}, {32, 104, 737, 113}}),
-    [](const auto& info) { return std::string(info.param.Name); });
+INSTANTIATE_TEST_SUITE_P(Controls, GeometryTest, ::testing::ValuesIn(kPlacements),
+                         [](const auto& info) { return std::string(info.param.Name); });
 
 // ---- Windows
 
@@ -267,14 +246,7 @@ TEST_F(FolderWidgetsTest, FolderListShowsItsRowsAsATreeWithTheFolderSetCurrent) 
 
 TEST(TabOrderTest, FollowsTheOrderTheControlsWereCreatedIn) {
     Form form(kDialog);
-    Label line1(form);
-    DriveListBox drive(form);
-    DirListBox folder(form);
-    CommandButton ok(form, 0), cancel(form, 1);
-    Label line2(form);
-    ListView list(form);
-    list.SetVisible(false);
-    ProgressBar bar(form);
+    const DialogControls controls(form);
 
     std::vector<QWidget*> order;
     QWidget* window = WindowOf(form);
@@ -284,25 +256,12 @@ TEST(TabOrderTest, FollowsTheOrderTheControlsWereCreatedIn) {
             order.push_back(widget);
         }
     }
-    EXPECT_EQ(order, (std::vector<QWidget*>{WidgetOf(drive), WidgetOf(folder), WidgetOf(ok),
-                                            WidgetOf(cancel), WidgetOf(list)}));
+    EXPECT_EQ(order, (std::vector<QWidget*>{WidgetOf(controls.Drive), WidgetOf(controls.Folder),
+                                            WidgetOf(controls.Ok), WidgetOf(controls.Cancel),
+                                            WidgetOf(controls.List)}));
 }
 
 // ---- Modal showing, the close box, the end of the program
-
-// A form that can refuse its close box.
-class RefusingForm : public Form {
-  public:
-    explicit RefusingForm(const FormDesign& design) : Form(design) {}
-    bool Refuse = false;
-    int Unloads = 0;
-
-  protected:
-    void Form_Unload(bool& Cancel) override {
-        ++Unloads;
-        Cancel = Refuse;
-    }
-};
 
 TEST(ModalTest, ADialogShownModallyIsCentredOverItsOwnerAndBlocksIt) {
     Form title(kTitle);

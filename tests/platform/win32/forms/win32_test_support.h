@@ -1,0 +1,54 @@
+#pragma once
+
+// The Win32 backend's tests run the forms runtime on it: real windows of the common controls
+// under Wine, on an X server of their own (run-on-display.sh), at a fresh prefix's 96 dots per
+// inch. Keys are pressed as the keyboard presses them (SendInput), so they reach the window
+// with the focus through the forms' own message loops.
+
+#include <gtest/gtest.h>
+#include <windows.h>
+
+#include <functional>
+#include <memory>
+#include <string>
+
+#include "platform/forms/form.h"
+#include "platform/forms/runtime.h"
+#include "platform/win32/forms/conversions.h"
+
+namespace vantrel::test {
+
+class Win32Environment : public ::testing::Environment {
+  public:
+    void SetUp() override { Runtime() = std::make_unique<FormsRuntime>("vantrel-win32-tests"); }
+    void TearDown() override { Runtime().reset(); }
+
+    static std::unique_ptr<FormsRuntime>& Runtime() {
+        static std::unique_ptr<FormsRuntime> runtime;
+        return runtime;
+    }
+};
+
+inline const bool kWin32EnvironmentRegistered =
+    (::testing::AddGlobalTestEnvironment(new Win32Environment), true);
+
+// Presses and releases `key`, with Shift or Alt held when asked.
+void PressKey(WORD key, WORD modifier = 0, bool keypad = false);
+
+// Shows `form` modally over `owner` and runs `inside` once its loop turns. Whatever happens,
+// the form is hidden once every message of the moment has been handled and `grace` has passed,
+// so that a key that does nothing ends the show too. Answers whether the show ended that way.
+bool ShowModalFor(Form& form, Form& owner, const std::function<void()>& inside, UINT grace = 200);
+
+// The window's place in its parent's client area, or on the screen for a top-level window.
+RECT PlaceOf(HWND window);
+
+std::string TextOf(HWND window);
+
+// The window of class `windowClass` that `owner` owns, among this thread's; null for none.
+HWND FindThreadWindow(const wchar_t* windowClass, HWND owner);
+
+// The colours of the pixels of `area` (client coordinates of `window`) as it is painted now.
+std::vector<COLORREF> PixelsOf(HWND window, const RECT& area);
+
+}  // namespace vantrel::test
