@@ -16,7 +16,9 @@ MessageBoxPresenter& Presenter() {
 
 }  // namespace
 
-void MsgBox(const std::string& text) { Presenter()(text); }
+void MsgBox(const std::string& text) {
+    Presenter()(text);
+}
 
 MessageBoxPresenter SetMessageBoxPresenter(MessageBoxPresenter presenter) {
     auto previous = std::move(Presenter());
@@ -25,8 +27,11 @@ MessageBoxPresenter SetMessageBoxPresenter(MessageBoxPresenter presenter) {
 }
 
 MessageBoxRecorder::MessageBoxRecorder()
-    : previous_(SetMessageBoxPresenter([this](const std::string& text) { texts_.push_back(text); })) {}
+    : previous_(
+          SetMessageBoxPresenter([this](const std::string& text) { texts_.push_back(text); })) {}
 
-MessageBoxRecorder::~MessageBoxRecorder() { SetMessageBoxPresenter(std::move(previous_)); }
+MessageBoxRecorder::~MessageBoxRecorder() {
+    SetMessageBoxPresenter(std::move(previous_));
+}
 
 }  // namespace vantrel

@@ -11,7 +11,6 @@
 #include <cmath>
 #include <functional>
 
-#include "support/scratch_folder.h"
 #include "platform/forms/backend_cases.h"
 #include "platform/forms/command_button.h"
 #include "platform/forms/dir_list_box.h"
@@ -24,6 +23,7 @@
 #include "platform/win32/forms/control_peers.h"
 #include "platform/win32/forms/form_window.h"
 #include "platform/win32/forms/win32_test_support.h"
+#include "support/scratch_folder.h"
 #include "windows/resource_ids.h"
 
 // RECT lives in the global namespace, where the comparison and printing of GoogleTest find it.
