@@ -49,6 +49,9 @@ run() {
     else
         wine "$windows_tool" "$@" >"$name.out" 2>"$name.err" </dev/null || status=$?
         sed -i 's/\r$//' "$name.out" "$name.err"
+        # A program that crashed under Wine ends with whatever status the crash left (0 or 5
+        # from one run to the next): the crash is its outcome.
+        if grep -q '^wine: Unhandled' "$name.err"; then status=crashed; fi
     fi
     echo "$status" >"$name.status"
 }
