@@ -57,43 +57,19 @@ TEST(ProcessVariableTest, PrefersTheExactNameAndFallsBackToAnyCase) {
     EXPECT_EQ(ProcessVariable("VantrelAbsent"), std::nullopt);
 }
 
-// The keys a Wine prefix keeps these variables in, Session Manager behind the
-// CurrentControlSet link as Wine has it.
-constexpr std::string_view kWinePrefixKeys = R"REG(WINE REGISTRY Version 2
-;; All keys relative to \\Machine
-
-#arch=win64
-
-[Software\\Microsoft\\Windows\\CurrentVersion] 1700000000
-#time=1d9e6f0a1b2c3d4
-"CommonFilesDir"="C:\\Program Files\\Common Files"
-"ProgramFilesDir"="C:\\Program Files"
-
-[Software\\Microsoft\\Windows NT\\CurrentVersion] 1700000000
-#time=1d9e6f0a1b2c3d4
-"SystemRoot"="C:\\windows"
-
-[System\\ControlSet001\\Control\\Session Manager\\Environment] 1700000000
-#time=1d9e6f0a1b2c3d4
-"ComSpec"=str(2):"%SystemRoot%\\system32\\cmd.exe"
-"ProgramData"="C:\\ProgramData"
+// Variables of the session's environment beside ComSpec, which the prefix's keys always hold.
+constexpr std::string_view kEnvironmentLines = R"REG("ProgramData"="C:\\ProgramData"
 "TEMP"=str(2):"%USERPROFILE%\\AppData\\Local\\Temp"
 "ProgramFiles"="D:\\Ignored"
 "Nested"=str(2):"%ComSpec%"
 "Count"=dword:00000001
-
-[System\\CurrentControlSet] 1700000000
-#time=1d9e6f0a1b2c3d4
-#link
-"SymbolicLinkValue"=hex(6):5c,00,52,00,45,00,47,00,49,00,53,00,54,00,52,00,59,00,5c,00,4d,00,\
-  61,00,63,00,68,00,69,00,6e,00,65,00,5c,00,53,00,79,00,73,00,74,00,65,00,6d,00,\
-  5c,00,43,00,6f,00,6e,00,74,00,72,00,6f,00,6c,00,53,00,65,00,74,00,30,00,30,00,\
-  31,00
 )REG";
 
 class RegistryVariablesTest : public ::testing::Test {
   protected:
-    void SetUp() override { prefix_.WriteSystemReg(std::string(kWinePrefixKeys)); }
+    void SetUp() override {
+        prefix_.WriteSystemReg(test::SystemRegWithEnvironment(kEnvironmentLines));
+    }
 
     test::TempPrefix prefix_;
     test::ScopedEnv noProfile_{"USERPROFILE", std::nullopt};

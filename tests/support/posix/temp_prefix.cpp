@@ -64,6 +64,13 @@ std::string SystemRegText() {
     return kMachine;
 }
 
+std::string SystemRegWithEnvironment(std::string_view valueLines) {
+    std::string text = kMachine;
+    const std::size_t comSpec = text.find("\"ComSpec\"");
+    text.insert(text.find('\n', comSpec) + 1, valueLines);
+    return text;
+}
+
 std::string SystemRegWithViewer(std::string_view valueLines) {
     return kMachine + std::string(kViewerSection) + std::string(valueLines);
 }

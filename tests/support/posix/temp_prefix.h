@@ -33,6 +33,8 @@ class TempPrefix {
 // A system.reg as Wine saves it, with the machine keys a Windows process takes its folders and
 // variables from.
 std::string SystemRegText();
+// The same with further values (lines as Wine writes them) in the session's environment.
+std::string SystemRegWithEnvironment(std::string_view valueLines);
 // The same with the viewer's key holding `valueLines` (lines as Wine writes them).
 std::string SystemRegWithViewer(std::string_view valueLines);
 
