@@ -16,6 +16,7 @@
 #include "platform/setupapi.h"
 #include "platform/setupapi_walk.h"
 #include "support/cab_builder.h"
+#include "support/mszip_builder.h"
 #include "support/posix/child_process.h"
 #include "support/posix/temp_prefix.h"
 
@@ -112,15 +113,36 @@ TEST_F(WriteFaultTest, FileWeMayNotWriteIsNotReplaced) {
     EXPECT_EQ(Leftovers(), std::vector<std::string>{});
 }
 
-// A file cut off by the file size limit (EFBIG, like a full disk midway) leaves the file that
-// was at the target as it was. Answered with 0, the walk goes on and the next file of the same
-// folder still comes out whole; passed on as the installer does, the failure ends the walk.
-TEST_F(WriteFaultTest, WriteFailingMidwayKeepsThePreviousFile) {
-    std::string big(600'000, '\0');
-    for (size_t i = 0; i < big.size(); ++i) {
-        big[i] = static_cast<char>('a' + i % 23);
+std::string Pattern(size_t size, int period) {
+    std::string bytes(size, '\0');
+    for (size_t i = 0; i < size; ++i) {
+        bytes[i] = static_cast<char>('a' + i % period);
     }
-    const fs::path cabinet = Cabinet({{"big.bin", big}, {"small.txt", "small"}});
+    return bytes;
+}
+
+// Stored, or MSZIP, whose large files are written on a thread of their own.
+class WriteFailingMidwayTest : public WriteFaultTest, public ::testing::WithParamInterface<bool> {
+  protected:
+    fs::path CabinetOf(const std::vector<test::CabEntry>& entries) const {
+        if (!GetParam()) {
+            return Cabinet(entries);
+        }
+        test::WriteFile(dir_ / "files.cab", test::BuildMszipCab(entries));
+        fs::permissions(dir_ / "files.cab", fs::perms(0644));
+        return dir_ / "files.cab";
+    }
+};
+
+// A file cut off by the file size limit (EFBIG, like a full disk midway) leaves the file that
+// was at the target as it was. Answered with 0, the walk goes on and the next files of the same
+// folder, one large and one small, still come out whole; passed on as the installer does, the
+// failure ends the walk.
+TEST_P(WriteFailingMidwayTest, KeepsThePreviousFile) {
+    const std::string big = Pattern(600'000, 23);
+    const std::string middle = Pattern(90'000, 29);
+    const fs::path cabinet =
+        CabinetOf({{"big.bin", big}, {"middle.bin", middle}, {"small.txt", "small"}});
     test::WriteFile(Out() / "big.bin", "previous");
     const auto walkWithLimit = [&](std::optional<UINT> extractedReply) {
         return test::InChildProcess(test::ChildUser::Same, [&] {
@@ -135,8 +157,9 @@ TEST_F(WriteFaultTest, WriteFailingMidwayKeepsThePreviousFile) {
         });
     };
 
-    EXPECT_EQ(walkWithLimit(0), "1 0 29 0");
+    EXPECT_EQ(walkWithLimit(0), "1 0 29 0 0");
     EXPECT_EQ(ReadFile(Out() / "big.bin"), "previous");
+    EXPECT_EQ(ReadFile(Out() / "middle.bin"), middle);
     EXPECT_EQ(ReadFile(Out() / "small.txt"), "small");
     EXPECT_EQ(Leftovers(), std::vector<std::string>{});
 
@@ -144,6 +167,9 @@ TEST_F(WriteFaultTest, WriteFailingMidwayKeepsThePreviousFile) {
     EXPECT_EQ(ReadFile(Out() / "big.bin"), "previous");
     EXPECT_EQ(Leftovers(), std::vector<std::string>{});
 }
+
+INSTANTIATE_TEST_SUITE_P(Methods, WriteFailingMidwayTest, ::testing::Bool(),
+                         [](const auto& info) { return info.param ? "Mszip" : "Stored"; });
 
 }  // namespace
 }  // namespace vantrel

@@ -22,6 +22,8 @@ constexpr std::uint64_t kHeaderLookahead = 2048;
 constexpr unsigned kHuffmanLookaheadBits = 16;
 constexpr int kRawDeflate = -15;
 constexpr int kAtBlockBoundary = 128;  // zlib's data_type bit for a stop between blocks
+// Enough for the writer to be writing one frame while the next waits and a third is decoded.
+constexpr std::size_t kBuffers = 4;
 
 std::uint64_t BytesFor(std::uint64_t bits) {
     return (bits + 7) / 8;
@@ -40,12 +42,11 @@ std::uint64_t LastReadOf(const DeflateBlockHeader& last, std::uint64_t endBit) {
 }  // namespace
 
 MszipDecoder::MszipDecoder(CabIo& io, off_t dataOffset, unsigned blocks, unsigned blockReserve)
-    : stream_(io, dataOffset, blocks, blockReserve),
-      window_(new unsigned char[kFrameRoom]),
-      isal_(new inflate_state) {
+    : stream_(io, dataOffset, blocks, blockReserve), buffers_(1), isal_(new inflate_state) {
+    buffers_[0].Bytes.reset(new unsigned char[kFrameRoom]);
     // libmspack's window starts out zeroed too (CabIo's allocations are), which is what a stream
     // looking back before its start finds there.
-    std::memset(window_.get(), 0, kFrameSize);
+    std::memset(buffers_[0].Bytes.get(), 0, kFrameSize);
     isal_inflate_init(isal_.get());
 }
 
@@ -55,18 +56,21 @@ MszipDecoder::~MszipDecoder() {
     }
 }
 
-bool MszipDecoder::Deliver(std::uint64_t length, HostFile* sink) {
+bool MszipDecoder::Deliver(std::uint64_t length, HostFile* sink, FrameWriter* writer) {
     while (length > 0) {
         if (pendingBegin_ == pendingEnd_) {
-            if (!DecodeFrame()) {
+            if (!DecodeFrame(writer)) {
                 return false;
             }
             continue;
         }
         const auto count =
             static_cast<std::size_t>(std::min<std::uint64_t>(length, pendingEnd_ - pendingBegin_));
-        if (sink != nullptr) {
-            sink->Write(window_.get() + pendingBegin_, static_cast<int>(count));
+        Buffer& ring = buffers_[ring_];
+        if (sink != nullptr && writer != nullptr) {
+            ring.LastPiece = writer->Post(*sink, ring.Bytes.get() + pendingBegin_, count);
+        } else if (sink != nullptr) {
+            sink->Write(ring.Bytes.get() + pendingBegin_, static_cast<int>(count));
         }
         pendingBegin_ += count;
         offset_ += count;
@@ -75,7 +79,7 @@ bool MszipDecoder::Deliver(std::uint64_t length, HostFile* sink) {
     return true;
 }
 
-bool MszipDecoder::DecodeFrame() {
+bool MszipDecoder::DecodeFrame(FrameWriter* writer) {
     const auto start = FindFrame();
     if (!start) {
         return false;
@@ -84,13 +88,21 @@ bool MszipDecoder::DecodeFrame() {
     if (chain.Kind == HeaderChain::Refused) {
         return false;
     }
-    // Either writes the frame's output over the start of the window, after taking the window as
-    // its dictionary: what the ring holds past the output stays, as it does in libmspack's.
+    // Either takes the ring as its dictionary and writes the frame's output at the start of the
+    // output buffer: what the ring holds past the output stays, as it does in libmspack's.
+    const std::size_t out = OutputBuffer(writer);
+    unsigned char* bytes = buffers_[out].Bytes.get();
     const std::optional<Frame> frame = chain.Kind == HeaderChain::Known
-                                           ? InflateWithIsal(*start, chain.Last)
-                                           : InflateWithZlib(*start);
+                                           ? InflateWithIsal(*start, chain.Last, bytes)
+                                           : InflateWithZlib(*start, bytes);
     if (!frame) {
         return false;
+    }
+    if (out != ring_) {
+        // The ring's bytes past a short frame stay in the ring, which has moved.
+        std::memcpy(bytes + frame->Output, buffers_[ring_].Bytes.get() + frame->Output,
+                    kFrameSize - frame->Output);
+        ring_ = out;
     }
     // The frame was decoded from all the blocks read; libmspack must be able to read as far.
     nextFrameSearch_ = BytesFor(frame->EndBit);
@@ -101,6 +113,21 @@ bool MszipDecoder::DecodeFrame() {
     pendingBegin_ = 0;
     pendingEnd_ = frame->Output;
     return true;
+}
+
+// Where the next frame is decoded: over the ring itself, as libmspack does, unless the writer
+// may still be reading it; then into the next buffer the writer is done with.
+std::size_t MszipDecoder::OutputBuffer(FrameWriter* writer) {
+    if (writer == nullptr || writer->Written(buffers_[ring_].LastPiece)) {
+        return ring_;
+    }
+    const std::size_t next = (ring_ + 1) % kBuffers;
+    if (next == buffers_.size()) {
+        buffers_.emplace_back().Bytes.reset(new unsigned char[kFrameRoom]);
+    } else {
+        writer->WaitWritten(buffers_[next].LastPiece);
+    }
+    return next;
 }
 
 // Where the next frame's deflate stream begins: after the first "CK" from the byte after the
@@ -152,19 +179,20 @@ MszipDecoder::HeaderChain MszipDecoder::ReadHeaderChain(std::uint64_t start) {
 }
 
 std::optional<MszipDecoder::Frame> MszipDecoder::InflateWithIsal(std::uint64_t start,
-                                                                 const DeflateBlockHeader& last) {
+                                                                 const DeflateBlockHeader& last,
+                                                                 unsigned char* out) {
     inflate_state& state = *isal_;
     isal_inflate_reset(&state);
     state.crc_flag = ISAL_DEFLATE;
     state.hist_bits = 0;
-    if (isal_inflate_set_dict(&state, window_.get(), kFrameSize) != COMP_OK) {
+    if (isal_inflate_set_dict(&state, buffers_[ring_].Bytes.get(), kFrameSize) != COMP_OK) {
         return std::nullopt;
     }
     std::uint64_t position = start;  // where state.next_in points in the stream
     std::uint64_t read = stream_.Read();
     state.next_in = const_cast<std::uint8_t*>(stream_.At(position));
     state.avail_in = static_cast<std::uint32_t>(read - position);
-    state.next_out = window_.get();
+    state.next_out = out;
     state.avail_out = kFrameRoom;
     for (;;) {
         const std::uint8_t* before = state.next_in;
@@ -196,13 +224,14 @@ std::optional<MszipDecoder::Frame> MszipDecoder::InflateWithIsal(std::uint64_t s
 
 // Block by block, each header checked before zlib decodes the block: zlib stops after every
 // block (Z_BLOCK) and tells where in its last byte it stopped.
-std::optional<MszipDecoder::Frame> MszipDecoder::InflateWithZlib(std::uint64_t start) {
+std::optional<MszipDecoder::Frame> MszipDecoder::InflateWithZlib(std::uint64_t start,
+                                                                 unsigned char* out) {
     z_stream_s* zlib = Zlib();
     if (zlib == nullptr || inflateReset(zlib) != Z_OK ||
-        inflateSetDictionary(zlib, window_.get(), kFrameSize) != Z_OK) {
+        inflateSetDictionary(zlib, buffers_[ring_].Bytes.get(), kFrameSize) != Z_OK) {
         return std::nullopt;
     }
-    zlib->next_out = window_.get();
+    zlib->next_out = out;
     zlib->avail_out = kFrameRoom;
     std::uint64_t position = start;  // where zlib->next_in points in the stream
     std::uint64_t bit = 8 * start;   // where the next block begins

@@ -20,9 +20,11 @@
 #include <cstdint>
 #include <memory>
 #include <optional>
+#include <vector>
 
 #include "platform/posix/cabinet/deflate_header.h"
 #include "platform/posix/cabinet/folder_stream.h"
+#include "platform/posix/cabinet/frame_writer.h"
 #include "platform/posix/cabinet/io.h"
 
 struct inflate_state;
@@ -40,9 +42,10 @@ class MszipDecoder {
     // Bytes of the folder's output handed on so far.
     std::uint64_t Offset() const { return offset_; }
 
-    // Hands the next `length` bytes of output to `sink` (nowhere when null). false when
+    // Hands the next `length` bytes of output to `sink` (nowhere when null), through `writer`
+    // when given, which must have written them all before this decoder goes. false when
     // libmspack might not decode them the same way; this decoder is spent then.
-    bool Deliver(std::uint64_t length, HostFile* sink);
+    bool Deliver(std::uint64_t length, HostFile* sink, FrameWriter* writer = nullptr);
 
   private:
     struct Frame {
@@ -56,16 +59,28 @@ class MszipDecoder {
         DeflateBlockHeader Last;  // the final block's, when Known
     };
 
-    bool DecodeFrame();
+    // A frame's room, which holds the ring once the frame is decoded into it; the last piece of
+    // it handed to the writer.
+    struct Buffer {
+        std::unique_ptr<unsigned char[]> Bytes;
+        std::uint64_t LastPiece = 0;
+    };
+
+    bool DecodeFrame(FrameWriter* writer);
+    std::size_t OutputBuffer(FrameWriter* writer);
     std::optional<std::uint64_t> FindFrame();
     HeaderChain ReadHeaderChain(std::uint64_t start);
-    std::optional<Frame> InflateWithIsal(std::uint64_t start, const DeflateBlockHeader& last);
-    std::optional<Frame> InflateWithZlib(std::uint64_t start);
+    std::optional<Frame> InflateWithIsal(std::uint64_t start, const DeflateBlockHeader& last,
+                                         unsigned char* out);
+    std::optional<Frame> InflateWithZlib(std::uint64_t start, unsigned char* out);
     z_stream_s* Zlib();
 
     FolderStream stream_;
-    std::unique_ptr<unsigned char[]> window_;
-    std::size_t pendingBegin_ = 0;  // output of the last frame not handed on yet, in window_
+    // One buffer while the walk writes for itself; while the writer still writes the ring, the
+    // next frame goes into another, up to kBuffers.
+    std::vector<Buffer> buffers_;
+    std::size_t ring_ = 0;
+    std::size_t pendingBegin_ = 0;  // output of the last frame not handed on yet, in the ring
     std::size_t pendingEnd_ = 0;
     std::uint64_t nextFrameSearch_ = 0;
     std::uint64_t offset_ = 0;

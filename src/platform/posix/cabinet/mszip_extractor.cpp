@@ -11,6 +11,7 @@ namespace {
 // libmspack's bounds: nothing past 2 GiB, and no more output than 32 KiB a data block.
 constexpr std::uint64_t kLargestOffset = 0x7FFFFFFF;
 constexpr std::uint64_t kFrameSize = 32768;
+constexpr std::uint64_t kHandedOverFrom = 2 * kFrameSize;
 
 bool LeftToLibmspack() {
     const char* choice = std::getenv("VANTREL_MSZIP");
@@ -83,13 +84,35 @@ bool MszipExtractor::Extract(const mscabd_cabinet& cabinet, const mscabd_file& f
     if (file.length == 0) {
         return true;
     }
-    if (decoder_->Deliver(file.offset - decoder_->Offset(), nullptr) &&
-        decoder_->Deliver(file.length, &sink)) {
+    if (DeliverFile(file, sink)) {
         return true;
     }
     handedOver_[index] = true;
     decoder_.reset();
     return false;
+}
+
+// Large files are written on the writer's thread, each whole before this returns; a small one
+// would spend more on handing its frames over than it gains.
+FrameWriter* MszipExtractor::WriterFor(const mscabd_file& file) {
+    if (file.length < kHandedOverFrom || writerFailed_) {
+        return nullptr;
+    }
+    if (!writer_.Start()) {
+        writerFailed_ = true;
+        return nullptr;
+    }
+    return &writer_;
+}
+
+bool MszipExtractor::DeliverFile(const mscabd_file& file, HostFile& sink) {
+    FrameWriter* writer = WriterFor(file);
+    const bool delivered = decoder_->Deliver(file.offset - decoder_->Offset(), nullptr) &&
+                           decoder_->Deliver(file.length, &sink, writer);
+    if (writer != nullptr) {
+        writer->Drain();
+    }
+    return delivered;
 }
 
 }  // namespace vantrel

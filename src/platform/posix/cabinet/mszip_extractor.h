@@ -15,6 +15,7 @@
 #include <vector>
 
 #include "platform/posix/cabinet/folder_table.h"
+#include "platform/posix/cabinet/frame_writer.h"
 #include "platform/posix/cabinet/io.h"
 #include "platform/posix/cabinet/mszip_decoder.h"
 
@@ -32,6 +33,8 @@ class MszipExtractor {
   private:
     void Prepare(const mscabd_cabinet& cabinet);
     bool LiesInFolder(const mscabd_file& file, const FolderEntry& folder) const;
+    FrameWriter* WriterFor(const mscabd_file& file);
+    bool DeliverFile(const mscabd_file& file, HostFile& sink);
 
     CabIo& io_;
     bool prepared_ = false;
@@ -42,6 +45,10 @@ class MszipExtractor {
     const mscabd_folder* lastFolder_ = nullptr;
     std::size_t decoderFolder_ = 0;
     std::unique_ptr<MszipDecoder> decoder_;
+    // Started for the first large file and kept for the rest of the walk; it holds nothing in
+    // flight between two calls of Extract.
+    FrameWriter writer_;
+    bool writerFailed_ = false;
 };
 
 }  // namespace vantrel

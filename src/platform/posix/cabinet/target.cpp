@@ -18,9 +18,9 @@ namespace {
 // Output comes in frames of at most 32 KiB. Whole frames go straight to the file; smaller pieces
 // (a frame's part where a file begins or ends, a small file) are gathered, so that a small file
 // takes one write. (Gathering whole frames too, in 256 KiB, measured no faster, and holds more
-// memory. Reserving a file's space up front, or writing on a second thread while libmspack
-// decoded, measured no faster on tmpfs or ext4; the size a cabinet claims is not to be trusted
-// anyway.)
+// memory. Reserving a file's space up front measured no faster on tmpfs or ext4; the size a
+// cabinet claims is not to be trusted anyway. Large files of MSZIP folders are written on a
+// second thread, see frame_writer.h.)
 constexpr size_t kBufferSize = 32 * 1024;
 constexpr size_t kStraightWrite = 8 * 1024;
 // What Windows calls a read-only file: nobody may write it.

@@ -1,0 +1,97 @@
+#include "platform/posix/cabinet/frame_writer.h"
+
+#include <exception>
+#include <system_error>
+
+namespace vantrel {
+namespace {
+
+// A frame is decoded or written in some tens of microseconds. Waiting that long awake costs less
+// than going to sleep and being woken, which between two cores of a virtual machine costs about
+// as much again.
+constexpr int kSpins = 4000;
+
+}  // namespace
+
+template <typename Done>
+bool FrameWriter::SpinUntil(Done done) noexcept {
+    for (int spin = 0; spin < kSpins; ++spin) {
+        if (done()) {
+            return true;
+        }
+#if defined(__x86_64__) || defined(__i386__)
+        __builtin_ia32_pause();
+#endif
+    }
+    return false;
+}
+
+FrameWriter::~FrameWriter() {
+    if (!thread_.joinable()) {
+        return;
+    }
+    {
+        const std::lock_guard lock(mutex_);
+        stopping_ = true;
+    }
+    piecePosted_.notify_one();
+    thread_.join();
+}
+
+bool FrameWriter::Start() noexcept {
+    if (thread_.joinable()) {
+        return true;
+    }
+    try {
+        thread_ = std::thread([this] { Run(); });
+    } catch (const std::exception&) {
+        return false;
+    }
+    return true;
+}
+
+std::uint64_t FrameWriter::Post(HostFile& sink, const unsigned char* data,
+                                std::size_t size) noexcept {
+    std::unique_lock lock(mutex_);
+    pieceWritten_.wait(lock, [this] { return postedCount_ - writtenCount_ < kQueueSize; });
+    queue_[postedCount_ % kQueueSize] = Piece{&sink, data, size};
+    postedByWalk_ = ++postedCount_;
+    lock.unlock();
+    piecePosted_.notify_one();
+    return postedByWalk_;
+}
+
+bool FrameWriter::Written(std::uint64_t piece) noexcept {
+    return writtenCount_.load() >= piece;
+}
+
+void FrameWriter::WaitWritten(std::uint64_t piece) noexcept {
+    if (SpinUntil([this, piece] { return writtenCount_.load() >= piece; })) {
+        return;
+    }
+    std::unique_lock lock(mutex_);
+    pieceWritten_.wait(lock, [this, piece] { return writtenCount_ >= piece; });
+}
+
+void FrameWriter::Run() noexcept {
+    std::unique_lock lock(mutex_);
+    for (;;) {
+        if (writtenCount_ == postedCount_ && !stopping_) {
+            lock.unlock();
+            SpinUntil([this] { return writtenCount_.load() < postedCount_.load(); });
+            lock.lock();
+        }
+        piecePosted_.wait(lock, [this] { return stopping_ || writtenCount_ < postedCount_; });
+        if (writtenCount_ == postedCount_) {
+            return;
+        }
+        const Piece piece = queue_[writtenCount_ % kQueueSize];
+        lock.unlock();
+        piece.Sink->Write(piece.Data, static_cast<int>(piece.Size));
+        lock.lock();
+        ++writtenCount_;
+        pieceWritten_.notify_one();
+    }
+}
+
+}  // namespace vantrel
