@@ -80,7 +80,10 @@ CabinetRunOutcome CabinetHarness::Run(std::string_view cabinetBytes) {
     cab->FileFound = [&](const std::string& FileName, const DateTime&, std::int32_t,
                          const std::string& Path) {
         ++outcome.ListedFiles;
-        listedNames.insert(FoldedCase(Path + FileName));
+        // A "/" in a stored name separates folders on Windows as "\" does.
+        std::string name = Path + FileName;
+        std::replace(name.begin(), name.end(), '/', '\\');
+        listedNames.insert(FoldedCase(name));
     };
     outcome.Listed = cab->GetInfo("");
     if (!outcome.Listed && messages.Texts().empty()) {
