@@ -56,24 +56,62 @@ INSTANTIATE_TEST_SUITE_P(
                          {true, "\"C:\\Viewer\\"}},
         RegistrationCase{
             "QuotedWithoutFolder", {ViewerPath("\"ZORVIKViewer.EXE\"")}, kNotRegistered},
-        RegistrationCase{"Expandable",
-                         {{"", kRegExpandString, "%ProgramFiles%\\Viewer\\ZORVIKViewer.EXE"}},
-                         {true, "C:\\Program Files\\Viewer\\"}},
         RegistrationCase{"ExpandableQuoted",
                          {{"", kRegExpandString, "\"%programfiles%\\Viewer\\ZORVIKViewer.EXE\""}},
                          {true, "C:\\Program Files\\Viewer\\"}},
-        RegistrationCase{"ExpandableWindir",
-                         {{"", kRegExpandString, "%WINDIR%\\ZORVIKViewer.EXE"}},
-                         {true, "C:\\windows\\"}},
         RegistrationCase{"ExpandableFromSessionEnvironment",
                          {{"", kRegExpandString, "%ComSpec%"}},
                          {true, "C:\\windows\\system32\\"}},
-        RegistrationCase{"ExpandableUnknownName",
-                         {{"", kRegExpandString, "%VantrelUnknown%\\ZORVIKViewer.EXE"}},
-                         {true, "%VantrelUnknown%\\"}},
         RegistrationCase{
             "ExpandableToNoFolder", {{"", kRegExpandString, "%VantrelUnknown%"}}, kNotRegistered}),
     [](const auto& info) { return std::string(info.param.name); });
+
+// What a setup program may write as the viewer's folder: every variable Windows gives a 64-bit
+// program that a registration may plausibly name, in any case, and one nobody defines.
+struct VariableCase {
+    const char* variable;
+    const char* folder;  // "~" stands for the user's profile folder
+};
+
+void PrintTo(const VariableCase& c, std::ostream* out) {
+    *out << c.variable;
+}
+
+class ExpandedRegistrationTest : public InstallFolderTest,
+                                 public ::testing::WithParamInterface<VariableCase> {};
+
+TEST_P(ExpandedRegistrationTest, NamesTheFolderTheVariableHolds) {
+    const std::string variable = GetParam().variable;
+    registry_.Register({{"", kRegExpandString, "%" + variable + "%\\Viewer\\ZORVIKViewer.EXE"}});
+    std::string folder = GetParam().folder;
+    if (folder.starts_with('~')) {
+        folder.replace(0, 1, UserProfileFolder());
+    }
+    EXPECT_EQ(Discover(), (Outcome{true, folder + "\\Viewer\\"}));
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Variables, ExpandedRegistrationTest,
+    ::testing::Values(VariableCase{"ProgramFiles", "C:\\Program Files"},
+                      VariableCase{"ProgramFiles(x86)", "C:\\Program Files (x86)"},
+                      VariableCase{"ProgramW6432", "C:\\Program Files"},
+                      VariableCase{"CommonProgramFiles", "C:\\Program Files\\Common Files"},
+                      VariableCase{"CommonProgramFiles(x86)",
+                                   "C:\\Program Files (x86)\\Common Files"},
+                      VariableCase{"CommonProgramW6432", "C:\\Program Files\\Common Files"},
+                      VariableCase{"SystemRoot", "C:\\windows"},
+                      VariableCase{"WINDIR", "C:\\windows"},
+                      VariableCase{"ProgramData", "C:\\ProgramData"},
+                      VariableCase{"ALLUSERSPROFILE", "C:\\ProgramData"},
+                      VariableCase{"PUBLIC", "C:\\users\\Public"}, VariableCase{"USERPROFILE", "~"},
+                      VariableCase{"APPDATA", "~\\AppData\\Roaming"},
+                      VariableCase{"localappdata", "~\\AppData\\Local"},
+                      VariableCase{"VantrelUndefined", "%VantrelUndefined%"}),
+    [](const auto& info) {
+        std::string name = info.param.variable;
+        std::erase_if(name, [](char c) { return c == '(' || c == ')'; });
+        return name;
+    });
 
 TEST_F(InstallFolderTest, TakesAPathOf511BytesButNotOf512) {
     const auto pathOfLength = [](std::size_t length) {

@@ -31,6 +31,10 @@ struct RegistryValue {
 // The default value naming the viewer's executable as a plain string.
 RegistryValue ViewerPath(const std::string& path);
 
+// The user's profile folder, which USERPROFILE names, as Wine makes it: "C:\users\" and the
+// user's name (the one of the prefix's user.reg on POSIX).
+std::string UserProfileFolder();
+
 // The registry as the test wants it, for as long as it lives: at first the viewer is not
 // registered. Afterwards the viewer's key is gone again. On Windows tests in other processes
 // that use a ViewerRegistry wait until this one ends, since they share one registry.

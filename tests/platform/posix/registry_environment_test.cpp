@@ -55,13 +55,16 @@ TEST(ProcessVariableTest, PrefersTheExactNameAndFallsBackToAnyCase) {
     EXPECT_EQ(ProcessVariable("VANTRELPROBE"), "other");
     EXPECT_EQ(ProcessVariable("vantrelsingle"), "single");
     EXPECT_EQ(ProcessVariable("VantrelAbsent"), std::nullopt);
+    // Wine hands the host's own TEMP to no Windows program.
+    test::ScopedEnv temp("TEMP", "/tmp");
+    EXPECT_EQ(ProcessVariable("TEMP"), std::nullopt);
 }
 
 // Variables of the session's environment beside ComSpec, which the prefix's keys always hold.
 constexpr std::string_view kEnvironmentLines = R"REG("ProgramData"="C:\\ProgramData"
 "TEMP"=str(2):"%USERPROFILE%\\AppData\\Local\\Temp"
 "ProgramFiles"="D:\\Ignored"
-"Nested"=str(2):"%ComSpec%"
+"Nested"=str(2):"%ComSpec%;%windir%"
 "Count"=dword:00000001
 )REG";
 
@@ -74,24 +77,20 @@ class RegistryVariablesTest : public ::testing::Test {
     test::TempPrefix prefix_;
     test::ScopedEnv noProfile_{"USERPROFILE", std::nullopt};
     test::ScopedEnv noComSpec_{"ComSpec", std::nullopt};
+    test::ScopedEnv noWindir_{"windir", std::nullopt};
     test::ScopedEnv noSystemRoot_{"SystemRoot", std::nullopt};
 };
 
-TEST_F(RegistryVariablesTest, ComeFromTheVersionKeysAndTheSessionEnvironment) {
-    const std::map<std::string, std::string> expected{
-        {"ProgramFiles", "C:\\Program Files"},
-        {"CommonProgramFiles", "C:\\Program Files\\Common Files"},
-        {"SystemRoot", "C:\\windows"},
-        {"windir", "C:\\windows"},
-        {"ComSpec", "C:\\windows\\system32\\cmd.exe"},
-        {"ProgramData", "C:\\ProgramData"},
-        {"TEMP", "%USERPROFILE%\\AppData\\Local\\Temp"},
-        {"Nested", "%SystemRoot%\\system32\\cmd.exe"},  // one level of expansion
-    };
+// Each variable once, as the last of the prefix's sources that sets it gives it.
+TEST_F(RegistryVariablesTest, LaterSourcesReplaceEarlierOnes) {
     const Variables variables = RegistryVariables();
     const std::map<std::string, std::string> found(variables.begin(), variables.end());
-    EXPECT_EQ(found, expected);
-    EXPECT_EQ(variables.size(), expected.size());
+    EXPECT_EQ(found.size(), variables.size());
+    EXPECT_EQ(found.at("TEMP"), "C:\\users\\tester\\Temp");    // the user's own
+    EXPECT_EQ(found.at("ProgramFiles"), "C:\\Program Files");  // the version key's
+    // Expanded against what was set before it, in the order of the names.
+    EXPECT_EQ(found.at("Nested"), "C:\\windows\\system32\\cmd.exe;%windir%");
+    EXPECT_EQ(found.count("Count"), 0u);  // no text
 }
 
 TEST_F(RegistryVariablesTest, ExpansionPrefersTheProcessEnvironment) {
@@ -130,9 +129,11 @@ TEST_F(RegistryVariablesTest, ExpandEnvironmentStringsSpeaksTheAnsiCodePage) {
     EXPECT_EQ(buffer.substr(0, needed), ToAnsi("C:\\表示\\ソフト", 932) + '\0');
 }
 
-TEST_F(RegistryVariablesTest, AnEmptyPrefixGivesNoVariables) {
+TEST_F(RegistryVariablesTest, AnEmptyPrefixGivesOnlyWhatWineSetsItself) {
     prefix_.WriteSystemReg("WINE REGISTRY Version 2\n");
-    EXPECT_TRUE(RegistryVariables().empty());
+    std::filesystem::remove(prefix_.Path() / "user.reg");
+    EXPECT_EQ(RegistryVariables(),
+              (Variables{{"SystemDrive", "C:"}, {"SystemRoot", "C:\\windows"}}));
 }
 
 }  // namespace

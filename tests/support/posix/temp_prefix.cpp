@@ -12,6 +12,7 @@ TempPrefix::TempPrefix() : env_("WINEPREFIX", std::nullopt) {
     std::filesystem::create_directory_symlink("../drive_c", Path() / "dosdevices" / "c:");
     std::filesystem::create_directory_symlink("/", Path() / "dosdevices" / "z:");
     setenv("WINEPREFIX", Path().c_str(), 1);
+    WriteFile(Path() / "user.reg", UserRegText());
 }
 
 void TempPrefix::MapDrive(char letter, const std::filesystem::path& target) const {
@@ -26,7 +27,7 @@ void TempPrefix::WriteSystemReg(const std::string& text) const {
 namespace {
 
 // What a Wine prefix's system.reg holds around the viewer's key: the folders and variables a
-// Windows process takes from the registry.
+// Windows process takes from the registry, as wineboot of Wine 8.0 writes them.
 constexpr const char* kMachine = R"REG(WINE REGISTRY Version 2
 ;; All keys relative to \\Machine
 
@@ -35,15 +36,19 @@ constexpr const char* kMachine = R"REG(WINE REGISTRY Version 2
 [Software\\Microsoft\\Windows\\CurrentVersion] 1700000000
 #time=1d9e6f0a1b2c3d4
 "CommonFilesDir"="C:\\Program Files\\Common Files"
+"CommonFilesDir (x86)"="C:\\Program Files (x86)\\Common Files"
 "ProgramFilesDir"="C:\\Program Files"
+"ProgramFilesDir (x86)"="C:\\Program Files (x86)"
 
-[Software\\Microsoft\\Windows NT\\CurrentVersion] 1700000000
+[Software\\Microsoft\\Windows NT\\CurrentVersion\\ProfileList] 1700000000
 #time=1d9e6f0a1b2c3d4
-"SystemRoot"="C:\\windows"
+"ProgramData"=str(2):"C:\\ProgramData"
+"Public"=str(2):"C:\\users\\Public"
 
 [System\\ControlSet001\\Control\\Session Manager\\Environment] 1700000000
 #time=1d9e6f0a1b2c3d4
 "ComSpec"=str(2):"%SystemRoot%\\system32\\cmd.exe"
+"windir"=str(2):"%SystemRoot%"
 
 [System\\CurrentControlSet] 1700000000
 #time=1d9e6f0a1b2c3d4
@@ -58,7 +63,28 @@ constexpr const char* kViewerSection =
     "\n[Software\\\\Microsoft\\\\Windows\\\\CurrentVersion\\\\App Paths\\\\ZORVIKViewer.EXE] "
     "1700000000\n#time=1d9e6f0a1b2c3d4\n";
 
+// The user's own variables, in user.reg.
+constexpr const char* kUser = R"REG(WINE REGISTRY Version 2
+;; All keys relative to \\User\\S-1-5-21-0-0-0-1000
+
+#arch=win64
+
+[Environment] 1700000000
+#time=1d9e6f0a1b2c3d4
+"TEMP"="C:\\users\\tester\\Temp"
+
+[Volatile Environment] 1700000000
+#time=1d9e6f0a1b2c3d4
+"APPDATA"="C:\\users\\tester\\AppData\\Roaming"
+"LOCALAPPDATA"="C:\\users\\tester\\AppData\\Local"
+"USERPROFILE"="C:\\users\\tester"
+)REG";
+
 }  // namespace
+
+std::string UserRegText() {
+    return kUser;
+}
 
 std::string SystemRegText() {
     return kMachine;

@@ -38,6 +38,9 @@ std::string SystemRegWithEnvironment(std::string_view valueLines);
 // The same with the viewer's key holding `valueLines` (lines as Wine writes them).
 std::string SystemRegWithViewer(std::string_view valueLines);
 
+// A user.reg as Wine saves it, with the user "tester"'s variables; every TempPrefix starts with it.
+std::string UserRegText();
+
 // One value as Wine writes it in system.reg, with its line end.
 std::string SystemRegLine(const RegistryValue& value);
 

@@ -3,8 +3,10 @@
 #include "support/viewer_registry.h"
 
 #include <cstdio>
+#include <memory>
 #include <optional>
 #include <stdexcept>
+#include <vector>
 
 #include "shared/utf16.h"
 #include "support/posix/temp_prefix.h"
@@ -88,11 +90,21 @@ std::filesystem::path SystemReg() {
 // The environment a Windows process has, on POSIX: the host's variables that name Windows
 // folders would come before the prefix's registry.
 struct ViewerRegistry::State {
-    ScopedEnv programFiles{"ProgramFiles", std::nullopt};
-    ScopedEnv systemRoot{"SystemRoot", std::nullopt};
-    ScopedEnv windir{"windir", std::nullopt};
-    ScopedEnv comSpec{"ComSpec", std::nullopt};
+    std::vector<std::unique_ptr<ScopedEnv>> unset;
+    State() {
+        for (const char* name :
+             {"ProgramFiles", "ProgramFiles(x86)", "ProgramW6432", "CommonProgramFiles",
+              "CommonProgramFiles(x86)", "CommonProgramW6432", "SystemRoot", "windir", "ComSpec",
+              "ProgramData", "ALLUSERSPROFILE", "PUBLIC", "USERPROFILE", "APPDATA",
+              "LOCALAPPDATA"}) {
+            unset.push_back(std::make_unique<ScopedEnv>(name, std::nullopt));
+        }
+    }
 };
+
+std::string UserProfileFolder() {
+    return "C:\\users\\tester";
+}
 
 ViewerRegistry::ViewerRegistry() : state_(std::make_unique<State>()) {
     Unregister();

@@ -63,6 +63,12 @@ struct ViewerRegistry::State {
     HANDLE lock;
 };
 
+std::string UserProfileFolder() {
+    char name[256];
+    DWORD size = sizeof name;
+    return GetUserNameA(name, &size) ? std::string("C:\\users\\") + name : std::string();
+}
+
 ViewerRegistry::ViewerRegistry() {
     RequireTestPrefix();
     state_ = std::make_unique<State>();

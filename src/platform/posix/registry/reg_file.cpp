@@ -43,23 +43,27 @@ bool IsBelow(std::u16string_view path, std::u16string_view ancestor) {
            path[ancestor.size()] == u'\\';
 }
 
-// A link's target, "\Registry\Machine\...", as a path below HKEY_LOCAL_MACHINE; nullopt for a
-// target elsewhere (this file holds only the machine's keys).
-std::optional<std::u16string> MachinePathOfLink(const RegistryKey& link) {
+// The root a registry file's keys are relative to, as a link's target names it.
+constexpr std::u16string_view kMachineRoot = u"REGISTRY\\MACHINE";
+// The prefix's one user: Wine gives every prefix's user this identifier.
+constexpr std::u16string_view kUserRoot = u"REGISTRY\\USER\\S-1-5-21-0-0-0-1000";
+
+// A link's target, "\Registry\Machine\..." for one, as a path below the file's `root`; nullopt
+// for a target elsewhere (another file holds it).
+std::optional<std::u16string> PathOfLink(const RegistryKey& link, std::u16string_view root) {
     const RegistryValue* value = link.FindValue(u"SymbolicLinkValue");
     if (value == nullptr || value->Type != REG_LINK) {
         return std::nullopt;
     }
     std::u16string target = FromUtf16Le(value->Data);
     target = NormalizeKeyPath(target.substr(0, target.find(u'\0')));
-    constexpr std::u16string_view kMachine = u"REGISTRY\\MACHINE";
-    if (target == kMachine) {
+    if (target == root) {
         return std::u16string();
     }
-    if (!IsBelow(target, kMachine)) {
+    if (!IsBelow(target, root)) {
         return std::nullopt;
     }
-    return target.substr(kMachine.size() + 1);
+    return target.substr(root.size() + 1);
 }
 
 // ---------------------------------------------------------------------------------------------
@@ -126,7 +130,8 @@ class SectionPathBuilder {
 // the lookups: their own keys, and the keys above them, which may be symbolic links.
 class SectionScanner {
   public:
-    explicit SectionScanner(std::vector<Lookup>& lookups) : lookups_(lookups) {}
+    SectionScanner(std::vector<Lookup>& lookups, std::u16string_view root)
+        : lookups_(lookups), root_(root) {}
 
     bool AllDone() const {
         return std::all_of(lookups_.begin(), lookups_.end(),
@@ -207,7 +212,7 @@ class SectionScanner {
             Lookup& lookup = lookups_[index];
             if (isLink_ && !lookup.LinkLength) {
                 lookup.LinkLength = section_.Path.size();
-                lookup.LinkTarget = MachinePathOfLink(section_);
+                lookup.LinkTarget = PathOfLink(section_, root_);
                 lookup.Done = true;
             }
             if (role == Role::Own) {
@@ -308,6 +313,7 @@ class SectionScanner {
     };
 
     std::vector<Lookup>& lookups_;
+    std::u16string_view root_;
     std::vector<const std::u16string*> candidates_;
     std::vector<SectionRole> roles_;  // empty: the current section matters to no lookup
     RegistryKey section_;
@@ -318,8 +324,9 @@ class SectionScanner {
 };
 
 // One pass; false when the file cannot be read or is no registry file, so that it holds nothing.
-bool ScanFile(const std::filesystem::path& systemReg, std::vector<Lookup>& lookups) {
-    LineReader reader(systemReg);
+bool ScanFile(const std::filesystem::path& file, std::u16string_view root,
+              std::vector<Lookup>& lookups) {
+    LineReader reader(file);
     if (!reader.IsOpen()) {
         return false;
     }
@@ -327,7 +334,7 @@ bool ScanFile(const std::filesystem::path& systemReg, std::vector<Lookup>& looku
     if (!header || header->Overlong || header->Text != kFileHeader) {
         return false;
     }
-    SectionScanner scanner(lookups);
+    SectionScanner scanner(lookups, root);
     while (!scanner.AllDone()) {
         const auto line = reader.Next();
         if (!line) {
@@ -339,20 +346,9 @@ bool ScanFile(const std::filesystem::path& systemReg, std::vector<Lookup>& looku
     return true;
 }
 
-}  // namespace
-
-const RegistryValue* RegistryKey::FindValue(std::u16string_view name) const {
-    const std::u16string folded = FoldCase(name);
-    for (const auto& value : Values) {
-        if (value.Name.size() == folded.size() && FoldCase(value.Name) == folded) {
-            return &value;
-        }
-    }
-    return nullptr;
-}
-
-std::vector<std::optional<RegistryKey>> ReadMachineKeys(const std::filesystem::path& systemReg,
-                                                        const std::vector<std::u16string>& paths) {
+std::vector<std::optional<RegistryKey>> ReadKeys(const std::filesystem::path& file,
+                                                 std::u16string_view root,
+                                                 const std::vector<std::u16string>& paths) {
     std::vector<std::optional<RegistryKey>> results(paths.size());
     std::vector<std::u16string> current(paths.size());
     std::vector<std::size_t> pending;
@@ -365,7 +361,7 @@ std::vector<std::optional<RegistryKey>> ReadMachineKeys(const std::filesystem::p
         for (const std::size_t i : pending) {
             lookups.emplace_back().Path = current[i];
         }
-        const bool readable = ScanFile(systemReg, lookups);
+        const bool readable = ScanFile(file, root, lookups);
         std::vector<std::size_t> redirected;
         for (std::size_t n = 0; n < pending.size(); ++n) {
             const std::size_t i = pending[n];
@@ -387,8 +383,29 @@ std::vector<std::optional<RegistryKey>> ReadMachineKeys(const std::filesystem::p
     return results;
 }
 
+}  // namespace
+
+const RegistryValue* RegistryKey::FindValue(std::u16string_view name) const {
+    const std::u16string folded = FoldCase(name);
+    for (const auto& value : Values) {
+        if (value.Name.size() == folded.size() && FoldCase(value.Name) == folded) {
+            return &value;
+        }
+    }
+    return nullptr;
+}
+
+std::vector<std::optional<RegistryKey>> ReadMachineKeys(const std::filesystem::path& systemReg,
+                                                        const std::vector<std::u16string>& paths) {
+    return ReadKeys(systemReg, kMachineRoot, paths);
+}
+
 std::vector<std::optional<RegistryKey>> ReadMachineKeys(const std::vector<std::u16string>& paths) {
     return ReadMachineKeys(WinePrefix() / "system.reg", paths);
+}
+
+std::vector<std::optional<RegistryKey>> ReadUserKeys(const std::vector<std::u16string>& paths) {
+    return ReadKeys(WinePrefix() / "user.reg", kUserRoot, paths);
 }
 
 std::optional<std::string> ValueText(const RegistryValue& value) {

@@ -1,9 +1,10 @@
 #pragma once
 
-// HKEY_LOCAL_MACHINE as a Wine prefix keeps it: the text file system.reg, owned and rewritten by
-// the Wine server. We only ever read it, and only the keys asked for: the file is streamed line
-// by line and the reading stops as soon as those keys are known, so a prefix of tens of
-// megabytes costs one pass at most per level of symbolic link on the way.
+// The registry as a Wine prefix keeps it: HKEY_LOCAL_MACHINE in the text file system.reg, the
+// user's HKEY_CURRENT_USER in user.reg, both owned and rewritten by the Wine server. We only ever
+// read it, and only the keys asked for: the file is streamed line by line and the reading stops as
+// soon as those keys are known, so a prefix of tens of megabytes costs one pass at most per level
+// of symbolic link on the way.
 //
 // Broken input is read the way Wine's own loader reads it: a line it cannot make sense of is
 // skipped, a file without the registry header holds nothing.
@@ -46,6 +47,9 @@ std::vector<std::optional<RegistryKey>> ReadMachineKeys(const std::filesystem::p
 
 // The same from the system.reg of the prefix in use.
 std::vector<std::optional<RegistryKey>> ReadMachineKeys(const std::vector<std::u16string>& paths);
+
+// Keys of HKEY_CURRENT_USER from the user.reg of the prefix in use, in the same way.
+std::vector<std::optional<RegistryKey>> ReadUserKeys(const std::vector<std::u16string>& paths);
 
 // The text of a REG_SZ, REG_EXPAND_SZ or REG_MULTI_SZ value up to its first zero, in UTF-8;
 // nullopt for values of other types.
