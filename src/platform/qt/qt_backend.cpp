@@ -5,6 +5,9 @@
 #include <QMessageBox>
 #include <QScreen>
 #include <QTimer>
+#include <cstdio>
+#include <cstdlib>
+#include <vector>
 
 #include "platform/forms/command_button.h"
 #include "platform/forms/dir_list_box.h"
@@ -12,11 +15,13 @@
 #include "platform/forms/form.h"
 #include "platform/forms/label.h"
 #include "platform/forms/list_view.h"
+#include "platform/forms/program.h"
 #include "platform/forms/progress_bar.h"
 #include "platform/message_box.h"
 #include "platform/qt/control_peers.h"
 #include "platform/qt/conversions.h"
 #include "platform/qt/form_window.h"
+#include "vantrel_version.h"
 
 namespace vantrel {
 namespace {
@@ -30,6 +35,64 @@ QSize ScreenPixels() {
     return screen != nullptr ? screen->size() : QSize();
 }
 
+// Qt tells of a window system it cannot reach with warnings, then a fatal error after which it
+// aborts (status 134). While the application starts, its messages are held back, and a fatal
+// error ends the program the way a failed run ends: with one line and status 1.
+struct HeldMessage {
+    QtMsgType Type;
+    QString Text;
+};
+std::vector<HeldMessage>* heldMessages = nullptr;
+
+[[noreturn]] void EndForWantOfADisplay() {
+    const char* display = std::getenv("DISPLAY");
+    const std::string reason = display != nullptr && *display != '\0'
+                                   ? std::string("DISPLAY=") + display + " cannot be reached"
+                                   : std::string("DISPLAY is not set");
+    std::fprintf(stderr, "vantrel: no display to show the windows on (%s)\n", reason.c_str());
+    std::_Exit(kExitFailed);
+}
+
+void HoldStartupMessage(QtMsgType type, const QMessageLogContext& /*context*/,
+                        const QString& text) {
+    if (type == QtFatalMsg) {
+        EndForWantOfADisplay();
+    }
+    heldMessages->push_back({type, text});
+}
+
+// The messages of a start that went well reach whoever hears Qt's messages as they would have.
+void PassOn(const HeldMessage& message) {
+    const QByteArray text = message.Text.toLocal8Bit();
+    switch (message.Type) {
+        case QtDebugMsg:
+            QMessageLogger().debug("%s", text.constData());
+            break;
+        case QtInfoMsg:
+            QMessageLogger().info("%s", text.constData());
+            break;
+        case QtCriticalMsg:
+            QMessageLogger().critical("%s", text.constData());
+            break;
+        default:
+            QMessageLogger().warning("%s", text.constData());
+            break;
+    }
+}
+
+std::unique_ptr<QApplication> StartApplication(int& argc, char** argv) {
+    std::vector<HeldMessage> held;
+    heldMessages = &held;
+    const QtMessageHandler previous = qInstallMessageHandler(HoldStartupMessage);
+    auto application = std::make_unique<QApplication>(argc, argv);
+    qInstallMessageHandler(previous);
+    heldMessages = nullptr;
+    for (const auto& message : held) {
+        PassOn(message);
+    }
+    return application;
+}
+
 }  // namespace
 
 std::unique_ptr<Backend> CreateSystemBackend(const char* programName) {
@@ -41,7 +104,7 @@ std::unique_ptr<Backend> CreateSystemBackend(const char* programName) {
 QtBackend::QtBackend(const char* programName)
     : programName_(programName != nullptr ? programName : ""),
       argv_{programName_.data(), nullptr},
-      application_(std::make_unique<QApplication>(argc_, argv_)) {
+      application_(StartApplication(argc_, argv_)) {
     ShowProgramIdentity();
 }
 
@@ -50,7 +113,7 @@ QtBackend::QtBackend(const char* programName)
 // installed vantrel.desktop; an installed theme icon wins over the one built in.
 void QtBackend::ShowProgramIdentity() {
     QCoreApplication::setApplicationName(QStringLiteral("Vantrel"));
-    QCoreApplication::setApplicationVersion(QStringLiteral("1.00"));
+    QCoreApplication::setApplicationVersion(QStringLiteral(VANTREL_VERSION_TEXT));
     QGuiApplication::setDesktopFileName(QStringLiteral("vantrel"));
     QIcon builtIn;
     for (const int size : {16, 24, 32, 48, 64, 128, 256}) {
