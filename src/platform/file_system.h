@@ -30,8 +30,9 @@ std::vector<std::string> SubFolders(std::string_view windowsFolder);
 // drive holds it.
 std::optional<std::string> ExecutableFolder();
 
-// A path given on the command line, in the form the host's shell gives it, as the Windows path
-// the program works with; nullopt when no drive covers it.
+// A path given on the command line as the Windows path the program works with: a path in the
+// form the host's shell gives it, or a Windows path with a drive letter ("C:\Viewer\"); nullopt
+// when no drive covers it.
 std::optional<std::string> WindowsPathOfArgument(std::string_view argument);
 
 }  // namespace vantrel

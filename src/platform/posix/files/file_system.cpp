@@ -81,8 +81,21 @@ std::optional<std::string> ExecutableFolder() {
     return error ? std::nullopt : ToWindowsPath(executable.parent_path());
 }
 
+// A host path; or a Windows path with its drive ("C:\Program Files\Viewer\", as the tool's
+// `where` prints it), which is what no host path of this system looks like.
 std::optional<std::string> WindowsPathOfArgument(std::string_view argument) {
-    return ToWindowsPath(fs::path(argument));
+    const bool hasDrive = argument.size() >= 3 &&
+                          std::isalpha(static_cast<unsigned char>(argument[0])) &&
+                          argument[1] == ':' && (argument[2] == '\\' || argument[2] == '/');
+    if (!hasDrive) {
+        return ToWindowsPath(fs::path(argument));
+    }
+    if (ToHostPath(argument).Error != ERROR_SUCCESS) {
+        return std::nullopt;
+    }
+    std::string windowsPath(argument);
+    std::replace(windowsPath.begin(), windowsPath.end(), '/', '\\');
+    return windowsPath;
 }
 
 }  // namespace vantrel
