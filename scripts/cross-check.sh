@@ -68,7 +68,7 @@ outcome_of() {
     local side=$1
     printf 'list %s, %s files; extract %s, %s files' \
         "$(cat "$side-list.status")" "$(wc -l <"$side-list.out")" \
-        "$(cat "$side-extract.status")" "$(tree_of "out-$side" | wc -l)"
+        "$(cat "$side-extract.status")" "$(tree_of "$side/out" | wc -l)"
     if grep -q '^wine: Unhandled' "$side-extract.err"; then
         printf '; crashed (%s)' "$(grep -o 'Unhandled [a-z ]*fault' "$side-extract.err" | head -n 1)"
     elif [ -s "$side-extract.err" ]; then
@@ -99,13 +99,16 @@ for input in tests/data/cabinets/*.cab tests/data/fuzz/*.cab; do
     name=${input#tests/data/}
     case_folder="$work/$(echo "$name" | tr '/' '_')"
     place_input "$input" "$case_folder/in"
-    (
-        cd "$case_folder"
-        for side in linux windows; do
-            run "$side" "$side-list" list "$case_folder/in/Images.cab"
-            run "$side" "$side-extract" extract "$case_folder/in/Images.cab" "$case_folder/out-$side"
-        done
-    )
+    # Each side extracts into "out" of a folder of its own, both given the same relative paths,
+    # so that their messages, which name the paths as given, can be compared.
+    for side in linux windows; do
+        mkdir "$case_folder/$side"
+        (
+            cd "$case_folder/$side"
+            run "$side" "../$side-list" list ../in/Images.cab
+            run "$side" "../$side-extract" extract ../in/Images.cab out
+        )
+    done
     cd "$case_folder"
     differences=()
     cmp -s linux-list.out windows-list.out || differences+=("listing")
@@ -113,7 +116,7 @@ for input in tests/data/cabinets/*.cab tests/data/fuzz/*.cab; do
     cmp -s linux-extract.status windows-extract.status || differences+=("extraction's status")
     { cmp -s linux-list.err windows-list.err && cmp -s linux-extract.err windows-extract.err; } ||
         differences+=("messages")
-    [ "$(tree_of out-linux)" = "$(tree_of out-windows)" ] || differences+=("files written")
+    [ "$(tree_of linux/out)" = "$(tree_of windows/out)" ] || differences+=("files written")
     if ((${#differences[@]} == 0)); then
         echo -e "$name\tsame" >>"$observed"
     else
@@ -168,6 +171,22 @@ compare_where "registered"
 wine reg add "$viewer_key" /ve /t REG_EXPAND_SZ /d '%ProgramFiles%\Viewer 2\ZORVIKViewer.EXE' \
     /f /reg:32 >/dev/null 2>&1
 compare_where "registered by a 32-bit setup, expandable"
+
+# A 32-bit setup's registration naming every variable Wine gives a 64-bit program, and one nobody
+# defines, in one path (the discovery looks no further than the last "\"): both tools must give
+# what Wine's own cmd gives for it in the same prefix.
+variables=(ProgramFiles 'ProgramFiles(x86)' ProgramW6432 CommonProgramFiles
+    'CommonProgramFiles(x86)' CommonProgramW6432 SystemRoot windir ProgramData ALLUSERSPROFILE
+    PUBLIC USERPROFILE APPDATA LOCALAPPDATA TEMP VantrelUndefined)
+folders=$(printf '%%%s%%;' "${variables[@]}")
+wine reg add "$viewer_key" /ve /t REG_EXPAND_SZ /d "${folders}\\ZORVIKViewer.EXE" /f /reg:32 \
+    >/dev/null 2>&1
+compare_where "every variable"
+wine cmd /c echo "${folders}\\" 2>/dev/null | sed 's/\r$//' >where-cmd.out
+if ! cmp -s where-linux.out where-cmd.out; then
+    fail "where, every variable: Linux and Wine's cmd differ:"
+    diff <(tr ';' '\n' <where-linux.out) <(tr ';' '\n' <where-cmd.out) || true
+fi
 
 if ((failures > 0)); then
     echo "cross-check: $failures difference(s)"
