@@ -73,10 +73,6 @@ struct VariableCase {
     const char* folder;  // "~" stands for the user's profile folder
 };
 
-void PrintTo(const VariableCase& c, std::ostream* out) {
-    *out << c.variable;
-}
-
 class ExpandedRegistrationTest : public InstallFolderTest,
                                  public ::testing::WithParamInterface<VariableCase> {};
 
