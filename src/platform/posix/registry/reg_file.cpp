@@ -43,9 +43,10 @@ bool IsBelow(std::u16string_view path, std::u16string_view ancestor) {
            path[ancestor.size()] == u'\\';
 }
 
-// The root a registry file's keys are relative to, as a link's target names it.
+// The keys the prefix's two files hold, as a link's target names them: system.reg holds
+// HKEY_LOCAL_MACHINE, user.reg the key of the prefix's one user, whom Wine always gives this
+// identifier.
 constexpr std::u16string_view kMachineRoot = u"REGISTRY\\MACHINE";
-// The prefix's one user: Wine gives every prefix's user this identifier.
 constexpr std::u16string_view kUserRoot = u"REGISTRY\\USER\\S-1-5-21-0-0-0-1000";
 
 // A link's target, "\Registry\Machine\..." for one, as a path below the file's `root`; nullopt
