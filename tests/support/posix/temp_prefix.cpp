@@ -12,7 +12,6 @@ TempPrefix::TempPrefix() : env_("WINEPREFIX", std::nullopt) {
     std::filesystem::create_directory_symlink("../drive_c", Path() / "dosdevices" / "c:");
     std::filesystem::create_directory_symlink("/", Path() / "dosdevices" / "z:");
     setenv("WINEPREFIX", Path().c_str(), 1);
-    WriteFile(Path() / "user.reg", UserRegText());
 }
 
 void TempPrefix::MapDrive(char letter, const std::filesystem::path& target) const {
@@ -21,7 +20,12 @@ void TempPrefix::MapDrive(char letter, const std::filesystem::path& target) cons
 }
 
 void TempPrefix::WriteSystemReg(const std::string& text) const {
-    WriteFile(Path() / "system.reg", text);
+    WriteRegistry(Path(), text);
+}
+
+void WriteRegistry(const std::filesystem::path& prefix, const std::string& systemReg) {
+    WriteFile(prefix / "system.reg", systemReg);
+    WriteFile(prefix / "user.reg", UserRegText());
 }
 
 namespace {

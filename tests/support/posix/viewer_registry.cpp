@@ -77,12 +77,12 @@ std::string SystemRegLine(const RegistryValue& value) {
 
 namespace {
 
-std::filesystem::path SystemReg() {
+std::filesystem::path Prefix() {
     const char* prefix = std::getenv("WINEPREFIX");
     if (prefix == nullptr) {
         throw std::logic_error("a ViewerRegistry needs a ScratchFolder's prefix");
     }
-    return std::filesystem::path(prefix) / "system.reg";
+    return prefix;
 }
 
 }  // namespace
@@ -117,15 +117,15 @@ void ViewerRegistry::Register(const std::vector<RegistryValue>& values) {
     for (const auto& value : values) {
         lines += SystemRegLine(value);
     }
-    WriteFile(SystemReg(), SystemRegWithViewer(lines));
+    WriteRegistry(Prefix(), SystemRegWithViewer(lines));
 }
 
 void ViewerRegistry::Unregister() {
-    WriteFile(SystemReg(), SystemRegText());
+    WriteRegistry(Prefix(), SystemRegText());
 }
 
 bool ViewerRegistry::KeyExists() const {
-    return ReadFile(SystemReg()) != SystemRegText();
+    return ReadFile(Prefix() / "system.reg") != SystemRegText();
 }
 
 }  // namespace vantrel::test
