@@ -196,7 +196,7 @@ TEST_F(VantrelCabTest, WrongUsageExitsWithTwo) {
     }
 }
 
-TEST_F(VantrelCabTest, HelpPrintsTheUsageOnStandardOutput) {
+TEST_F(VantrelCabTest, HelpAndVersionArePrintedOnStandardOutput) {
     for (const char* option : {"--help", "-h"}) {
         const auto run = Run({option});
         EXPECT_EQ(run.exitCode, 0) << option;
@@ -204,12 +204,9 @@ TEST_F(VantrelCabTest, HelpPrintsTheUsageOnStandardOutput) {
         EXPECT_NE(run.out.find("vantrel-cab --help"), std::string::npos) << run.out;
         EXPECT_EQ(run.err, "") << option;
     }
-}
-
-TEST_F(VantrelCabTest, VersionIsPrintedOnStandardOutput) {
-    const auto run = Run({"--version"});
-    EXPECT_EQ(run.exitCode, 0);
-    EXPECT_EQ(run.out, "1.00\n");
+    const auto version = Run({"--version"});
+    EXPECT_EQ(version.exitCode, 0);
+    EXPECT_EQ(version.out, "1.00\n");
 }
 
 TEST_F(VantrelCabTest, WherePrintsTheRegisteredFolder) {

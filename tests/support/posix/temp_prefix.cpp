@@ -23,11 +23,6 @@ void TempPrefix::WriteSystemReg(const std::string& text) const {
     WriteRegistry(Path(), text);
 }
 
-void WriteRegistry(const std::filesystem::path& prefix, const std::string& systemReg) {
-    WriteFile(prefix / "system.reg", systemReg);
-    WriteFile(prefix / "user.reg", UserRegText());
-}
-
 namespace {
 
 // What a Wine prefix's system.reg holds around the viewer's key: the folders and variables a
@@ -67,7 +62,7 @@ constexpr const char* kViewerSection =
     "\n[Software\\\\Microsoft\\\\Windows\\\\CurrentVersion\\\\App Paths\\\\ZORVIKViewer.EXE] "
     "1700000000\n#time=1d9e6f0a1b2c3d4\n";
 
-// The user's own variables, in user.reg.
+// The user's own variables, in user.reg, for the user "tester".
 constexpr const char* kUser = R"REG(WINE REGISTRY Version 2
 ;; All keys relative to \\User\\S-1-5-21-0-0-0-1000
 
@@ -86,8 +81,9 @@ constexpr const char* kUser = R"REG(WINE REGISTRY Version 2
 
 }  // namespace
 
-std::string UserRegText() {
-    return kUser;
+void WriteRegistry(const std::filesystem::path& prefix, const std::string& systemReg) {
+    WriteFile(prefix / "system.reg", systemReg);
+    WriteFile(prefix / "user.reg", kUser);
 }
 
 std::string SystemRegText() {

@@ -22,7 +22,7 @@ class TempPrefix {
     std::filesystem::path DriveC() const { return dir_.Path() / "drive_c"; }
     // Maps another drive letter ('d', 'e', ...) to `target`.
     void MapDrive(char letter, const std::filesystem::path& target) const;
-    // Writes the prefix's system.reg with the given text, and user.reg beside it (UserRegText).
+    // Writes the prefix's system.reg with the given text, and user.reg beside it.
     void WriteSystemReg(const std::string& text) const;
 
   private:
@@ -38,10 +38,8 @@ std::string SystemRegWithEnvironment(std::string_view valueLines);
 // The same with the viewer's key holding `valueLines` (lines as Wine writes them).
 std::string SystemRegWithViewer(std::string_view valueLines);
 
-// A user.reg as Wine saves it, with the user "tester"'s variables.
-std::string UserRegText();
-
-// Writes system.reg of the prefix folder `prefix` with the given text, and user.reg beside it.
+// Writes system.reg of the prefix folder `prefix` with the given text, and beside it a user.reg
+// as Wine saves it, with the variables of the user "tester".
 void WriteRegistry(const std::filesystem::path& prefix, const std::string& systemReg);
 
 // One value as Wine writes it in system.reg, with its line end.
