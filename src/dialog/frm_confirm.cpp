@@ -110,10 +110,14 @@ void FrmConfirm::Form_Load() {
     Dir1.SetEnabled(false);
 }
 
+// Closing the dialog is the user's "Cancel": without it nothing is left to work with, only the
+// title window, which has no way out of its own.
 void FrmConfirm::Form_Unload(bool& Cancel) {
     if (progress_) {
         Cancel = true;  // an installation is running; the program ends when it is over
+        return;
     }
+    EndProgram(kExitNotInstalled);
 }
 
 void FrmConfirm::ApplyDialogState(bool viewerRegistered) {
