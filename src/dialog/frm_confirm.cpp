@@ -64,8 +64,11 @@ FrmConfirm::~FrmConfirm() {
 
 void FrmConfirm::DesignControls() {
     Label1.Move(120, 120, 4455, 255);
+    // A screen reader names the destination by these; Dir1 also reads out its full path.
     Drive1.Move(120, 720, 4455, 300);
+    Drive1.SetAccessibleName("Destination drive");
     Dir1.Move(120, 1080, 4455, 1350);
+    Dir1.SetAccessibleName("Destination folder");
 
     Command1[0].Move(2040, 2520, 1215, 495);
     Command1[0].SetCaption("OK");
@@ -91,6 +94,7 @@ void FrmConfirm::DesignControls() {
 
     // Beside the buttons, where the hidden list lies: the destination stays in view.
     pbrInstall.Move(120, 2595, 1815, 345);
+    pbrInstall.SetAccessibleName("Installation progress");
     pbrInstall.SetVisible(false);
 }
 

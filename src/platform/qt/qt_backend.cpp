@@ -14,6 +14,7 @@
 #include "platform/forms/list_view.h"
 #include "platform/forms/progress_bar.h"
 #include "platform/message_box.h"
+#include "platform/qt/accessibility.h"
 #include "platform/qt/control_peers.h"
 #include "platform/qt/conversions.h"
 #include "platform/qt/form_window.h"
@@ -43,6 +44,7 @@ QtBackend::QtBackend(const char* programName)
       argv_{programName_.data(), nullptr},
       application_(std::make_unique<QApplication>(argc_, argv_)) {
     ShowProgramIdentity();
+    DescribeFormsToAssistiveTechnology();
 }
 
 // The name, version and icon the desktop shows for the program's windows, as Vantrel.exe's
