@@ -88,12 +88,13 @@ ChildPeer::ChildPeer(const Control& control, FormWindowPeer& form, const wchar_t
                               reinterpret_cast<HMENU>(NextControlId()), GetModuleHandleW(nullptr),
                               nullptr);
     SetPropW(window_, kPeerProperty, this);
-    SetWindowSubclass(window_, Subclass, 0, reinterpret_cast<DWORD_PTR>(this));
+    systemProcedure_ = reinterpret_cast<WNDPROC>(SetWindowLongPtrW(
+        window_, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&ChildPeer::WindowProc)));
     SetWindowPos(window_, HWND_BOTTOM, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
 }
 
 ChildPeer::~ChildPeer() {
-    RemoveWindowSubclass(window_, Subclass, 0);
+    SetWindowLongPtrW(window_, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(systemProcedure_));
     RemovePropW(window_, kPeerProperty);
     DestroyWindow(window_);
 }
@@ -111,9 +112,9 @@ AccessibleFacts ChildPeer::Accessible() const {
 
 // Keys that move the focus or close the window never reach a control: the forms' loop and the
 // system act on them first.
-LRESULT CALLBACK ChildPeer::Subclass(HWND window, UINT message, WPARAM wParam, LPARAM lParam,
-                                     UINT_PTR, DWORD_PTR peer) noexcept {
-    const auto& self = *reinterpret_cast<const ChildPeer*>(peer);
+LRESULT CALLBACK ChildPeer::WindowProc(HWND window, UINT message, WPARAM wParam,
+                                       LPARAM lParam) noexcept {
+    const ChildPeer& self = *ChildPeer::Of(window);
     switch (message) {
         case WM_GETOBJECT: {
             const LRESULT answer = AnswerGetObject(window, wParam, lParam, [](HWND described) {
@@ -136,7 +137,7 @@ LRESULT CALLBACK ChildPeer::Subclass(HWND window, UINT message, WPARAM wParam, L
         default:
             break;
     }
-    return DefSubclassProc(window, message, wParam, lParam);
+    return CallWindowProcW(self.systemProcedure_, window, message, wParam, lParam);
 }
 
 ChildPeer* ChildPeer::Of(HWND window) {

@@ -69,13 +69,15 @@ class ChildPeer : public ControlPeer {
     HFONT Font() const { return font_.get(); }
 
   private:
-    // Answers assistive technology, and keeps the input from a read-only control.
-    static LRESULT CALLBACK Subclass(HWND window, UINT message, WPARAM wParam, LPARAM lParam,
-                                     UINT_PTR id, DWORD_PTR peer) noexcept;
+    // Put before the control's own procedure: answers assistive technology, and keeps the
+    // input from a read-only control.
+    static LRESULT CALLBACK WindowProc(HWND window, UINT message, WPARAM wParam,
+                                       LPARAM lParam) noexcept;
 
     const Control& control_;
     FormWindowPeer& form_;
     HWND window_;
+    WNDPROC systemProcedure_ = nullptr;
     UniqueFont font_;
 };
 
