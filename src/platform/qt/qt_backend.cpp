@@ -48,17 +48,16 @@ QtBackend::QtBackend(const char* programName)
 }
 
 // The name, version and icon the desktop shows for the program's windows, as Vantrel.exe's
-// version record and icons give them on Windows. The desktop file name ties the windows to the
-// installed vantrel.desktop; an installed theme icon wins over the one built in.
+// version record and icons give them on Windows. The icon is the program's own, built in: no
+// menu entry or theme icon is installed for a program that works only beside Images.cab.
 void QtBackend::ShowProgramIdentity() {
     QCoreApplication::setApplicationName(QStringLiteral("Vantrel"));
     QCoreApplication::setApplicationVersion(QStringLiteral("1.00"));
-    QGuiApplication::setDesktopFileName(QStringLiteral("vantrel"));
     QIcon builtIn;
     for (const int size : {16, 24, 32, 48, 64, 128, 256}) {
         builtIn.addFile(QStringLiteral(":/vantrel/vantrel-%1.png").arg(size), QSize(size, size));
     }
-    QApplication::setWindowIcon(QIcon::fromTheme(QStringLiteral("vantrel"), builtIn));
+    QApplication::setWindowIcon(builtIn);
 }
 
 QtBackend::~QtBackend() = default;

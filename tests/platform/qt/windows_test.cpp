@@ -51,7 +51,7 @@ TEST(QtApplicationTest, TakesNothingFromACommandLineButTheProgramsName) {
 TEST(QtApplicationTest, IsVantrelVersionOneWithTheProgramsIconOnEveryWindow) {
     EXPECT_EQ(QCoreApplication::applicationName().toStdString(), "Vantrel");
     EXPECT_EQ(QCoreApplication::applicationVersion().toStdString(), "1.00");
-    EXPECT_EQ(QGuiApplication::desktopFileName().toStdString(), "vantrel");
+    EXPECT_TRUE(QGuiApplication::desktopFileName().isEmpty());  // no menu entry to tie to
     for (const int size : {16, 32, 256}) {
         const QString file = QStringLiteral(":/vantrel/vantrel-%1.png").arg(size);
         EXPECT_EQ(QImage(file).size(), QSize(size, size)) << file.toStdString();
