@@ -1,21 +1,25 @@
 #!/usr/bin/env bash
-# Builds Vantrel.exe and vantrel-cab.exe twice from the committed tree (HEAD), each in a folder
-# of its own with a different name and depth, and checks that both builds give the same bytes.
-# Prints each program's SHA-256 and how long the check took. Changes not committed are not
-# built. SOURCE_DATE_EPOCH, when set, reaches both builds alike.
+# Builds the committed tree (HEAD) twice, each in a folder of its own with a different name and
+# depth, and checks that both builds give the same bytes: Vantrel.exe and vantrel-cab.exe, or
+# with --bundles the two bundles of scripts/package.sh. Prints their SHA-256 and how long the
+# check took. Changes not committed are not built. Both builds get the same SOURCE_DATE_EPOCH:
+# the one set, else the time of the last commit.
 #
-#     scripts/check-reproducible.sh
+#     scripts/check-reproducible.sh [--bundles]
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
 usage() {
-    echo "usage: scripts/check-reproducible.sh"
+    echo "usage: scripts/check-reproducible.sh [--bundles]"
 }
+bundles=no
 case "${1:-}" in
     "") ;;
+    --bundles) bundles=yes ;;
     --help) usage; exit 0 ;;
     *) usage >&2; exit 2 ;;
 esac
+if (($# > 1)); then usage >&2; exit 2; fi
 
 scripts/install-packages.sh git cmake g++-mingw-w64-x86-64-posix librsvg2-bin icoutils
 
@@ -25,11 +29,18 @@ scratch=$(mktemp -d "$scratch_root/vantrel-reproducible.XXXXXX")
 trap 'rm -rf "$scratch"' EXIT
 started=$SECONDS
 
-# The committed tree, unpacked into `source`, built for Windows in a folder inside it.
+export SOURCE_DATE_EPOCH="${SOURCE_DATE_EPOCH:-$(git log -1 --format=%ct)}"
+
+# The committed tree, unpacked into `source` and built there: the Windows programs in out/bin,
+# or the bundles in dist/.
 build_in() {
     local source=$1
     mkdir -p "$source"
     git archive HEAD | tar -x -C "$source"
+    if [ "$bundles" = yes ]; then
+        "$source/scripts/package.sh" >/dev/null
+        return
+    fi
     cmake -S "$source" -B "$source/out" -DCMAKE_TOOLCHAIN_FILE="$source/cmake/mingw-w64-x86_64.cmake" \
         -DCMAKE_BUILD_TYPE=Release -DVANTREL_BUILD_TESTS=OFF >/dev/null
     cmake --build "$source/out" -j"$(nproc)" --target vantrel vantrel-cab >/dev/null
@@ -40,12 +51,17 @@ second="$scratch/another-place/deeper/source-of-vantrel"
 build_in "$first"
 build_in "$second"
 
+if [ "$bundles" = yes ]; then
+    built=(dist/Vantrel-1.00-win64.zip dist/vantrel-1.00-linux-x86_64.tar.gz)
+else
+    built=(out/bin/Vantrel.exe out/bin/vantrel-cab.exe)
+fi
 status=0
-for program in Vantrel.exe vantrel-cab.exe; do
-    if cmp -s "$first/out/bin/$program" "$second/out/bin/$program"; then
-        echo "same: $program $(sha256sum <"$first/out/bin/$program" | cut -d' ' -f1)"
+for file in "${built[@]}"; do
+    if cmp -s "$first/$file" "$second/$file"; then
+        echo "same: $file $(sha256sum <"$first/$file" | cut -d' ' -f1)"
     else
-        echo "DIFFERENT: $program" >&2
+        echo "DIFFERENT: $file" >&2
         status=1
     fi
 done

@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Shared steps of the end-to-end runs: the real program, copied beside an Images.cab made with
 # gcab, started in a Wine prefix of its own under Xvfb and driven with xdotool the way a person
-# would. The program is the Linux `vantrel`, or `Vantrel.exe`, which runs under Wine.
+# would. The program is the Linux `vantrel`, or `Vantrel.exe`, which runs under Wine, or the
+# Linux bundle (vantrel-*.tar.gz), unpacked into the program's folder as a vendor unpacks it.
 #
 # A run script sources this file with the program's path as its first argument.
 #
@@ -12,7 +13,7 @@
 set -euo pipefail
 
 if [ "$#" -lt 1 ] || [ ! -f "$1" ]; then
-    echo "usage: $0 PATH-TO-vantrel-OR-Vantrel.exe" >&2
+    echo "usage: $0 PATH-TO-vantrel-OR-Vantrel.exe-OR-vantrel-*.tar.gz" >&2
     exit 2
 fi
 VANTREL_BINARY="$(cd "$(dirname "$1")" && pwd)/$(basename "$1")"
@@ -80,7 +81,10 @@ else
     PROGRAM="$SETUP/vantrel"
 fi
 mkdir -p "$SETUP"
-cp "$VANTREL_BINARY" "$PROGRAM"
+case "$VANTREL_BINARY" in
+    *.tar.gz) tar -xzf "$VANTREL_BINARY" -C "$SETUP" --strip-components=1 ;;
+    *) cp "$VANTREL_BINARY" "$PROGRAM" ;;
+esac
 
 # The viewer's registration: in Wine's own registry through its reg command (as the viewer's
 # installer would leave it), or as a system.reg of the prefix for Vantrel's own reading of it.
