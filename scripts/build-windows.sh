@@ -15,17 +15,13 @@ usage() {
         "[--sign-password-file FILE] [--timestamp-url URL]"
 }
 
+. scripts/signing-options.sh
 run_tests=no
 while (($# > 0)); do
     case "$1" in
         --test) run_tests=yes; shift ;;
         --sign-pkcs12 | --sign-password-file | --timestamp-url)
-            if (($# < 2)); then usage >&2; exit 2; fi
-            case "$1" in
-                --sign-pkcs12) export VANTREL_SIGN_PKCS12="$2" ;;
-                --sign-password-file) export VANTREL_SIGN_PASSWORD_FILE="$2" ;;
-                --timestamp-url) export VANTREL_TIMESTAMP_URL="$2" ;;
-            esac
+            take_signing_option "$@" || { usage >&2; exit 2; }
             shift 2
             ;;
         --help) usage; exit 0 ;;
