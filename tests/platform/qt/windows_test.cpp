@@ -251,17 +251,7 @@ TEST_F(FolderWidgetsTest, FolderListShowsItsRowsAsATreeWithTheFolderSetCurrent) 
 // list as the text of its full path, which cannot be changed.
 TEST_F(FolderWidgetsTest, AssistiveTechnologyReadsEveryControlsRoleNameAndValue) {
     DialogControls controls(form_);
-    controls.Line1.SetCaption("Reference Images must be installed to following folder.");
-    controls.Ok.SetCaption("OK");
-    controls.Ok.SetToolTipText("Continue installation");
-    controls.Drive.SetAccessibleName("Destination drive");
-    controls.Drive.SetDrive("C");
-    controls.Folder.SetAccessibleName("Destination folder");
-    controls.Folder.SetPath("C:\\Program Files\\Viewer");
-    controls.Folder.SetEnabled(false);
-    controls.Bar.SetAccessibleName("Installation progress");
-    controls.Bar.SetRange(0, 4);
-    controls.Bar.SetValue(3);
+    NameAsTheDialogDoes(controls, "C:\\Program Files\\Viewer");
     const Form title(kTitle);
 
     const auto read = [](const auto* object) {

@@ -113,7 +113,7 @@ TEST_F(KeysTest, TabMovesTheFocusAndEnterClicksTheFocusedButtonOnly) {
 }
 
 // Disabled, the folder list is passed by when the dialog comes up, but Shift+Tab from the first
-// button reaches it, and no key or click changes it; Alt+F4 still closes the dialog.
+// button reaches it, and no key changes it.
 HWND focusAfterKeys = nullptr;
 
 TEST_F(KeysTest, ADisabledFolderListIsReachedWithTheKeyboardButCannotBeChanged) {
@@ -138,17 +138,6 @@ TEST_F(KeysTest, ADisabledFolderListIsReachedWithTheKeyboardButCannotBeChanged) 
     EXPECT_EQ(focusAfterKeys, WindowOf(folders_));
     EXPECT_EQ(SendMessageW(WindowOf(folders_), LB_GETCURSEL, 0, 0), folders_.ListIndex());
     EXPECT_TRUE(clicks_.empty());
-}
-
-TEST(FormKeysTest, AltF4AsksTheFormToGo) {
-    Form title(kTitle);
-    title.Show();
-    RefusingForm form;
-    CommandButton button(form, 0);
-    const bool expired = ShowModalFor(form, title, [&] { PressKey(VK_F4, VK_MENU); });
-    EXPECT_FALSE(expired);
-    EXPECT_EQ(form.Unloads, 1);
-    title.Hide();
 }
 
 // Work running on the user-interface thread lets the windows repaint, but the user's keys wait

@@ -359,16 +359,7 @@ TEST(AccessibilityTest, AScreenReaderReadsEveryControlsRoleNameAndValue) {
     const std::string viewer = scratch.WindowsPath() + "\\Viewer";
     Form form(kDialog);
     DialogControls controls(form);
-    controls.Line1.SetCaption("Reference Images must be installed to following folder.");
-    controls.Ok.SetCaption("OK");
-    controls.Drive.SetAccessibleName("Destination drive");
-    controls.Drive.SetDrive(viewer.substr(0, 1));
-    controls.Folder.SetAccessibleName("Destination folder");
-    controls.Folder.SetPath(viewer);
-    controls.Folder.SetEnabled(false);
-    controls.Bar.SetAccessibleName("Installation progress");
-    controls.Bar.SetRange(0, 4);
-    controls.Bar.SetValue(3);
+    NameAsTheDialogDoes(controls, viewer);
     std::string drive = viewer.substr(0, 1) + ":";
     std::transform(drive.begin(), drive.end(), drive.begin(), ::tolower);
 
