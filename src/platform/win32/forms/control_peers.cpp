@@ -110,8 +110,8 @@ AccessibleFacts ChildPeer::Accessible() const {
     return facts;
 }
 
-// Keys that move the focus or close the window never reach a control: the forms' loop and the
-// system act on them first.
+// A read-only control takes no key or click. Tab still moves on from it, since the forms' loop
+// handles Tab before any control sees it, and Alt+F4, a system key, still closes the window.
 LRESULT CALLBACK ChildPeer::WindowProc(HWND window, UINT message, WPARAM wParam,
                                        LPARAM lParam) noexcept {
     const ChildPeer& self = *ChildPeer::Of(window);
