@@ -7,4 +7,4 @@ set -euo pipefail
     build-essential cmake pkg-config clang-format \
     libmspack-dev libisal-dev zlib1g-dev qt6-base-dev libgtest-dev clang libclang-rt-14-dev \
     librsvg2-bin \
-    gcab xvfb xauth xdotool x11-utils imagemagick fonts-dejavu-core locales
+    gcab xvfb xauth xdotool x11-utils openbox wmctrl imagemagick fonts-dejavu-core locales

@@ -16,10 +16,10 @@ class FrmVantrel : public Form {
     std::array<Label, 2> Label1;
 
   protected:
-    // Fills the screen, shows the window and shows "Confirm" modally. Returns when the dialog
-    // was closed without ending the program; the title window then stays.
+    // Fills the screen, shows the window and shows "Confirm" modally, which ends the program
+    // however it is left.
     void Form_Load() override;
-    // Closing the title window is the user's way out once the dialog is gone.
+    // Should the title window ever be closed on its own, the program ends with it.
     void Form_Unload(bool& Cancel) override;
 };
 

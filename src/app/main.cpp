@@ -9,7 +9,7 @@ int main(int argc, char** argv) {
 
     vantrel::FrmVantrel title;
     vantrel::RunEventHandler([&] { title.Load(); });
-    // The dialog was closed through its frame: the title window stays until it is closed.
-    runtime.RunEventLoop();
+    // The dialog ends the program whichever way it is left; should the window system end its
+    // modal show otherwise (the session ending), nothing was installed.
     return vantrel::kExitNotInstalled;
 }

@@ -64,8 +64,11 @@ FrmConfirm::~FrmConfirm() {
 
 void FrmConfirm::DesignControls() {
     Label1.Move(120, 120, 4455, 255);
+    // A screen reader names the destination by these; Dir1 also reads out its full path.
     Drive1.Move(120, 720, 4455, 300);
+    Drive1.SetAccessibleName("Destination drive");
     Dir1.Move(120, 1080, 4455, 1350);
+    Dir1.SetAccessibleName("Destination folder");
 
     Command1[0].Move(2040, 2520, 1215, 495);
     Command1[0].SetCaption("OK");
@@ -91,6 +94,7 @@ void FrmConfirm::DesignControls() {
 
     // Beside the buttons, where the hidden list lies: the destination stays in view.
     pbrInstall.Move(120, 2595, 1815, 345);
+    pbrInstall.SetAccessibleName("Installation progress");
     pbrInstall.SetVisible(false);
 }
 
@@ -110,10 +114,14 @@ void FrmConfirm::Form_Load() {
     Dir1.SetEnabled(false);
 }
 
+// Closing the dialog is the user's "Cancel": without it nothing is left to work with, only the
+// title window, which has no way out of its own.
 void FrmConfirm::Form_Unload(bool& Cancel) {
     if (progress_) {
         Cancel = true;  // an installation is running; the program ends when it is over
+        return;
     }
+    EndProgram(kExitNotInstalled);
 }
 
 void FrmConfirm::ApplyDialogState(bool viewerRegistered) {

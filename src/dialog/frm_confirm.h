@@ -52,7 +52,8 @@ class FrmConfirm : public Form {
   protected:
     // Install-folder discovery, the dialog state, the hidden list's columns.
     void Form_Load() override;
-    // Closing through the frame leaves the title window; refused while an installation runs.
+    // Closing through the frame (close box, Alt+F4) ends the program as "Cancel" does; refused
+    // while an installation runs.
     void Form_Unload(bool& Cancel) override;
 
   private:

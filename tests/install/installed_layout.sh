@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
-# Installs the build into a scratch prefix and checks that everything lands where a desktop
-# finds it: the two programs, the .desktop entry naming them, and an icon of the right size in
-# every size folder of the freedesktop icon theme.
+# Installs the build into a scratch prefix and checks what lands there: the two programs in
+# bin/, and nothing for the desktop's menu or icon theme, since the installer works only from
+# the folder that holds Images.cab (its windows carry their icons built in).
 #
 #     installed_layout.sh BUILD_DIR
 set -euo pipefail
@@ -20,31 +20,7 @@ fail() {
 for program in vantrel vantrel-cab; do
     [ -x "$prefix/bin/$program" ] || fail "bin/$program missing or not executable"
 done
-
-desktop="$prefix/share/applications/vantrel.desktop"
-if [ -f "$desktop" ]; then
-    grep -qx 'Exec=vantrel' "$desktop" || fail "the .desktop entry does not start vantrel"
-    grep -qx 'Icon=vantrel' "$desktop" || fail "the .desktop entry does not name the icon"
-else
-    fail "share/applications/vantrel.desktop missing"
-fi
-
-# A PNG's width and height are the big-endian words at bytes 16 and 20.
-png_size() {
-    od -An -tu1 -j16 -N8 "$1" |
-        awk '{ printf "%dx%d", $3 * 256 + $4, $7 * 256 + $8 }'
-}
-
-icons="$prefix/share/icons/hicolor"
-for size in 16 24 32 48 64 128 256; do
-    icon="$icons/${size}x${size}/apps/vantrel.png"
-    if [ -f "$icon" ]; then
-        [ "$(png_size "$icon")" = "${size}x${size}" ] || fail "$icon is $(png_size "$icon")"
-    else
-        fail "${size}x${size}/apps/vantrel.png missing"
-    fi
-done
-[ -f "$icons/scalable/apps/vantrel.svg" ] || fail "scalable/apps/vantrel.svg missing"
+[ ! -e "$prefix/share" ] || fail "installed into share/: $(find "$prefix/share" -type f | head -3)"
 
 if ((failures == 0)); then echo "installed layout: as expected"; fi
 exit $((failures > 0))

@@ -31,6 +31,7 @@ enum class Property {
     ForeColor,
     BackStyle,
     Content,  // the rows of a list, the range and value of a progress bar
+    AccessibleName,
 };
 
 class ControlPeer {

@@ -30,6 +30,11 @@ void Control::SetFont(StdFont font) {
     Notify(Property::Font);
 }
 
+void Control::SetAccessibleName(std::string name) {
+    accessibleName_ = std::move(name);
+    Notify(Property::AccessibleName);
+}
+
 void Control::Notify(Property what) {
     if (peer_) {
         peer_->Changed(what);

@@ -11,8 +11,9 @@
 namespace vantrel {
 
 // What every control on a form has: its place in twips, whether it is visible and enabled, its
-// place in the tab order (the order the controls were created in), a tool tip and a font (the
-// form's to start with). A control on a hidden form keeps Visible as set.
+// place in the tab order (the order the controls were created in), a tool tip, a font (the
+// form's to start with) and the name assistive technology (a screen reader) gives it. A control
+// on a hidden form keeps Visible as set.
 class Control {
   public:
     virtual ~Control() = default;
@@ -38,6 +39,9 @@ class Control {
     void SetToolTipText(std::string text);
     const StdFont& Font() const { return font_; }
     void SetFont(StdFont font);
+    // Empty: the control's own text names it, as a button's caption does.
+    const std::string& AccessibleName() const { return accessibleName_; }
+    void SetAccessibleName(std::string name);
 
     ControlPeer* Peer() const { return peer_.get(); }
 
@@ -62,6 +66,7 @@ class Control {
     int tabIndex_;
     std::string toolTipText_;
     StdFont font_;
+    std::string accessibleName_;
     std::unique_ptr<ControlPeer> peer_;
 };
 

@@ -9,6 +9,8 @@ namespace vantrel {
 
 // The folder list: shows the path of the folder set, one open folder per level from the drive's
 // root down, and under it the folders it holds. It starts on the process's current folder.
+// Disabled, it is greyed and nothing about it can be changed, yet it keeps its stop in the tab
+// order, read-only: the keyboard reaches it and a screen reader reads the folder's full path.
 class DirListBox : public Control {
   public:
     explicit DirListBox(Form& parent);

@@ -65,6 +65,8 @@ class Form {
 
     // Runs Form_Load unless the form is loaded. Errors of Form_Load reach the caller.
     void Load();
+    // A shown form's focus starts on the first control in tab order that takes it and can be
+    // acted on: a read-only one (a disabled folder list) is reached with Tab.
     void Show();
     // Shows the form modally over `owner` and returns once it is hidden: unloaded through its
     // close box, or every window closed as the program ends. With no window system running it

@@ -1,11 +1,11 @@
 #include "platform/qt/control_peers.h"
 
-#include <QComboBox>
+#include <QApplication>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QProgressBar>
 #include <QStyle>
-#include <QTreeWidget>
+#include <QStyledItemDelegate>
 
 #include "platform/forms/command_button.h"
 #include "platform/forms/dir_list_box.h"
@@ -36,14 +36,23 @@ QLabel* NewLabel(QWidget& window) {
     return label;
 }
 
-QTreeWidget* NewFolderTree(QWidget& window) {
-    auto* tree = new QTreeWidget(&window);
-    tree->setHeaderHidden(true);
-    tree->setRootIsDecorated(false);
-    tree->setItemsExpandable(false);
-    tree->setSelectionMode(QAbstractItemView::SingleSelection);
-    return tree;
-}
+// Draws the rows of a read-only folder list as those of a disabled one: greyed, the current row
+// in the disabled highlight, the icons dimmed.
+class ReadOnlyRows : public QStyledItemDelegate {
+  public:
+    explicit ReadOnlyRows(FolderTree& tree) : QStyledItemDelegate(&tree), tree_(tree) {}
+
+  protected:
+    void initStyleOption(QStyleOptionViewItem* option, const QModelIndex& index) const override {
+        QStyledItemDelegate::initStyleOption(option, index);
+        if (tree_.ReadOnly()) {
+            option->state &= ~QStyle::State_Enabled;
+        }
+    }
+
+  private:
+    const FolderTree& tree_;
+};
 
 QWidget* NewPlaceHolder(QWidget& window) {
     auto* widget = new QWidget(&window);
@@ -85,6 +94,9 @@ void WidgetPeer::Changed(Property what) {
             break;
         case Property::Font:
             widget_->setFont(ToQFont(control_.Font()));
+            break;
+        case Property::AccessibleName:
+            widget_->setAccessibleName(QString::fromStdString(control_.AccessibleName()));
             break;
         default:
             ShowOwn(what);
@@ -139,7 +151,7 @@ void CommandButtonPeer::ShowOwn(Property what) {
 }
 
 DriveListPeer::DriveListPeer(const DriveListBox& list, QWidget& window)
-    : WidgetPeer(list, new QComboBox(&window)), list_(list) {
+    : WidgetPeer(list, new DriveCombo(&window)), list_(list) {
     ShowAll();
 }
 
@@ -155,11 +167,70 @@ void DriveListPeer::ShowOwn(Property what) {
     combo.setCurrentIndex(list_.ListIndex());
 }
 
+FolderTree::FolderTree(QWidget* parent) : QTreeWidget(parent) {
+    setHeaderHidden(true);
+    setRootIsDecorated(false);
+    setItemsExpandable(false);
+    setSelectionMode(QAbstractItemView::SingleSelection);
+    setIndentation(fontMetrics().horizontalAdvance(QLatin1Char('m')));
+    setItemDelegate(new ReadOnlyRows(*this));
+}
+
+// The colours of a disabled widget.
+void FolderTree::SetReadOnly(bool readOnly) {
+    readOnly_ = readOnly;
+    if (!readOnly) {
+        setPalette(QPalette());  // the window's colours again
+        return;
+    }
+    QPalette colours = QApplication::palette(this);
+    for (int role = 0; role < QPalette::NColorRoles; ++role) {
+        const auto colourRole = static_cast<QPalette::ColorRole>(role);
+        const QBrush disabled = colours.brush(QPalette::Disabled, colourRole);
+        colours.setBrush(QPalette::Active, colourRole, disabled);
+        colours.setBrush(QPalette::Inactive, colourRole, disabled);
+    }
+    setPalette(colours);
+}
+
+// Keys go to the window as if the list took none: Tab and Shift+Tab still move on.
+void FolderTree::keyPressEvent(QKeyEvent* event) {
+    if (readOnly_) {
+        event->ignore();
+        return;
+    }
+    QTreeWidget::keyPressEvent(event);
+}
+
+void FolderTree::mousePressEvent(QMouseEvent* event) {
+    if (!readOnly_) {
+        QTreeWidget::mousePressEvent(event);
+    }
+}
+
+void FolderTree::mouseDoubleClickEvent(QMouseEvent* event) {
+    if (!readOnly_) {
+        QTreeWidget::mouseDoubleClickEvent(event);
+    }
+}
+
+void FolderTree::mouseMoveEvent(QMouseEvent* event) {
+    if (!readOnly_) {
+        QTreeWidget::mouseMoveEvent(event);
+    }
+}
+
 DirListPeer::DirListPeer(const DirListBox& list, QWidget& window)
-    : WidgetPeer(list, NewFolderTree(window)), list_(list) {
-    auto& tree = As<QTreeWidget>(Widget());
-    tree.setIndentation(tree.fontMetrics().horizontalAdvance(QLatin1Char('m')));
+    : WidgetPeer(list, new FolderTree(&window)), list_(list) {
     ShowAll();
+}
+
+void DirListPeer::Changed(Property what) {
+    if (what == Property::Enabled && Widget() != nullptr) {
+        As<FolderTree>(Widget()).SetReadOnly(!list_.Enabled());
+        return;
+    }
+    WidgetPeer::Changed(what);
 }
 
 // Each row hangs under the last row one level up; the rows on the path are open folders.
@@ -167,7 +238,8 @@ void DirListPeer::ShowOwn(Property what) {
     if (what != Property::Content) {
         return;
     }
-    auto& tree = As<QTreeWidget>(Widget());
+    auto& tree = As<FolderTree>(Widget());
+    tree.SetPath(QString::fromStdString(list_.Path()));
     tree.clear();
     const QIcon open = tree.style()->standardIcon(QStyle::SP_DirOpenIcon);
     const QIcon closed = tree.style()->standardIcon(QStyle::SP_DirClosedIcon);

@@ -1,7 +1,9 @@
 #pragma once
 
+#include <QComboBox>
 #include <QPointer>
 #include <QPushButton>
+#include <QTreeWidget>
 #include <QWidget>
 
 #include "platform/forms/backend.h"
@@ -64,6 +66,13 @@ class CommandButtonPeer : public WidgetPeer {
     const CommandButton& button_;
 };
 
+// The drive list's widget; assistive technology reads it by the name the control is given.
+class DriveCombo : public QComboBox {
+    Q_OBJECT
+  public:
+    using QComboBox::QComboBox;
+};
+
 class DriveListPeer : public WidgetPeer {
   public:
     DriveListPeer(const DriveListBox& list, QWidget& window);
@@ -73,9 +82,36 @@ class DriveListPeer : public WidgetPeer {
     const DriveListBox& list_;
 };
 
+// The folder list's widget. Read-only, it looks disabled and takes no click or key, but it
+// keeps its stop in the tab order, so that the keyboard reaches the folder it shows. The wheel
+// still scrolls it: reading it all changes nothing.
+class FolderTree : public QTreeWidget {
+    Q_OBJECT
+  public:
+    explicit FolderTree(QWidget* parent);
+
+    bool ReadOnly() const { return readOnly_; }
+    void SetReadOnly(bool readOnly);
+    // The full path of the folder shown: what assistive technology reads as the list's text.
+    const QString& Path() const { return path_; }
+    void SetPath(QString path) { path_ = std::move(path); }
+
+  protected:
+    void keyPressEvent(QKeyEvent* event) override;
+    void mousePressEvent(QMouseEvent* event) override;
+    void mouseDoubleClickEvent(QMouseEvent* event) override;
+    void mouseMoveEvent(QMouseEvent* event) override;
+
+  private:
+    bool readOnly_ = false;
+    QString path_;
+};
+
+// A disabled folder list is shown read-only rather than disabled: see FolderTree.
 class DirListPeer : public WidgetPeer {
   public:
     DirListPeer(const DirListBox& list, QWidget& window);
+    void Changed(Property what) override;
 
   private:
     void ShowOwn(Property what) override;

@@ -5,6 +5,7 @@
 #include <QWindow>
 
 #include "platform/forms/form.h"
+#include "platform/qt/control_peers.h"
 #include "platform/qt/conversions.h"
 
 namespace vantrel {
@@ -19,6 +20,21 @@ Qt::WindowFlags FlagsFor(FormBorder border) {
     }
     return Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowCloseButtonHint |
            Qt::MSWindowsFixedSizeDialogHint;
+}
+
+// The focus starts on the first control in tab order that the user can act on: a read-only
+// folder list is passed by, and reached with Tab.
+void FocusFirstControl(QWidget& window) {
+    for (QWidget* widget = window.nextInFocusChain(); widget != &window;
+         widget = widget->nextInFocusChain()) {
+        const auto* folders = qobject_cast<const FolderTree*>(widget);
+        const bool readOnly = folders != nullptr && folders->ReadOnly();
+        if ((widget->focusPolicy() & Qt::TabFocus) != 0 && widget->isEnabled() &&
+            widget->isVisibleTo(&window) && !readOnly) {
+            widget->setFocus(Qt::TabFocusReason);
+            return;
+        }
+    }
 }
 
 }  // namespace
@@ -67,6 +83,9 @@ void FormWindowPeer::Changed(Property what) {
             window_->move(PixelRect({form_.Left(), form_.Top(), 0, 0}).topLeft());
             break;
         case Property::Visible:
+            if (form_.Visible()) {
+                FocusFirstControl(*window_);
+            }
             window_->setVisible(form_.Visible());
             break;
         default:
@@ -96,6 +115,7 @@ void FormWindowPeer::ShowModal(FormPeer* owner) {
             CentreOver(*ownerPeer->Window());
         }
     }
+    FocusFirstControl(*window_);
     window_->exec();
 }
 

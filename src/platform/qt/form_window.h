@@ -16,6 +16,7 @@ class FormWindow : public QDialog {
     Q_OBJECT
   public:
     explicit FormWindow(Form& form);
+    const Form& Shown() const { return form_; }
 
   protected:
     void keyPressEvent(QKeyEvent* event) override;

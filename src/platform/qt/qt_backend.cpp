@@ -18,6 +18,7 @@
 #include "platform/forms/program.h"
 #include "platform/forms/progress_bar.h"
 #include "platform/message_box.h"
+#include "platform/qt/accessibility.h"
 #include "platform/qt/control_peers.h"
 #include "platform/qt/conversions.h"
 #include "platform/qt/form_window.h"
@@ -106,20 +107,20 @@ QtBackend::QtBackend(const char* programName)
       argv_{programName_.data(), nullptr},
       application_(StartApplication(argc_, argv_)) {
     ShowProgramIdentity();
+    DescribeFormsToAssistiveTechnology();
 }
 
 // The name, version and icon the desktop shows for the program's windows, as Vantrel.exe's
-// version record and icons give them on Windows. The desktop file name ties the windows to the
-// installed vantrel.desktop; an installed theme icon wins over the one built in.
+// version record and icons give them on Windows. The icon is the program's own, built in: no
+// menu entry or theme icon is installed for a program that works only beside Images.cab.
 void QtBackend::ShowProgramIdentity() {
     QCoreApplication::setApplicationName(QStringLiteral("Vantrel"));
     QCoreApplication::setApplicationVersion(QStringLiteral(VANTREL_VERSION_TEXT));
-    QGuiApplication::setDesktopFileName(QStringLiteral("vantrel"));
     QIcon builtIn;
     for (const int size : {16, 24, 32, 48, 64, 128, 256}) {
         builtIn.addFile(QStringLiteral(":/vantrel/vantrel-%1.png").arg(size), QSize(size, size));
     }
-    QApplication::setWindowIcon(QIcon::fromTheme(QStringLiteral("vantrel"), builtIn));
+    QApplication::setWindowIcon(builtIn);
 }
 
 QtBackend::~QtBackend() = default;

@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
-# The viewer is registered: "OK" (the first control that takes the focus, pressed with Enter)
-# installs every image into its folder, the completion message is confirmed, and the program
-# ends with status 0.
+# The viewer is registered: Escape does nothing (had it closed the dialog, the program would
+# have ended without installing); "OK" (where the focus starts, pressed with Enter) installs
+# every image into its folder, the completion message is confirmed, and the program ends with
+# status 0.
 source "$(dirname "$0")/lib.sh"
 
 register_viewer
@@ -10,6 +11,7 @@ start_vantrel
 
 dialog="$(wait_for_window Confirm)"
 screenshot
+press_key_in "$dialog" Escape
 press_key_in "$dialog" Return
 confirm_message_box
 wait_for_exit

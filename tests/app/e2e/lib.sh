@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Shared steps of the end-to-end runs: the real program, copied beside an Images.cab made with
 # gcab, started in a Wine prefix of its own under Xvfb and driven with xdotool the way a person
-# would. The program is the Linux `vantrel`, or `Vantrel.exe`, which runs under Wine.
+# would. The program is the Linux `vantrel`, or `Vantrel.exe`, which runs under Wine, or the
+# Linux bundle (vantrel-*.tar.gz), unpacked into the program's folder as a vendor unpacks it.
 #
 # A run script sources this file with the program's path as its first argument.
 #
@@ -12,7 +13,7 @@
 set -euo pipefail
 
 if [ "$#" -lt 1 ] || [ ! -f "$1" ]; then
-    echo "usage: $0 PATH-TO-vantrel-OR-Vantrel.exe" >&2
+    echo "usage: $0 PATH-TO-vantrel-OR-Vantrel.exe-OR-vantrel-*.tar.gz" >&2
     exit 2
 fi
 VANTREL_BINARY="$(cd "$(dirname "$1")" && pwd)/$(basename "$1")"
@@ -33,10 +34,14 @@ E2E_TIMEOUT="${VANTREL_E2E_TIMEOUT:-20}"
 
 WORK="$(mktemp -d "${TMPDIR:-/tmp}/vantrel-e2e-XXXXXX")"
 VANTREL_PID=""
+WINDOW_MANAGER_PID=""
 cleanup() {
-    if [ -n "$VANTREL_PID" ] && kill -0 "$VANTREL_PID" 2>/dev/null; then
-        kill "$VANTREL_PID" 2>/dev/null || true
-    fi
+    local pid
+    for pid in "$VANTREL_PID" "$WINDOW_MANAGER_PID"; do
+        if [ -n "$pid" ] && kill -0 "$pid" 2>/dev/null; then
+            kill "$pid" 2>/dev/null || true
+        fi
+    done
     # Wine's services of the run's own prefix hold its files and the X server.
     if [ -n "$ON_WINE" ] && [ -d "$WORK/prefix" ]; then
         wineserver -k 2>/dev/null || true
@@ -76,7 +81,10 @@ else
     PROGRAM="$SETUP/vantrel"
 fi
 mkdir -p "$SETUP"
-cp "$VANTREL_BINARY" "$PROGRAM"
+case "$VANTREL_BINARY" in
+    *.tar.gz) tar -xzf "$VANTREL_BINARY" -C "$SETUP" --strip-components=1 ;;
+    *) cp "$VANTREL_BINARY" "$PROGRAM" ;;
+esac
 
 # The viewer's registration: in Wine's own registry through its reg command (as the viewer's
 # installer would leave it), or as a system.reg of the prefix for Vantrel's own reading of it.
@@ -119,6 +127,43 @@ start_vantrel() {
 files_on_drive_c() {
     find "$PREFIX/drive_c" \( -path "$PREFIX/drive_c/windows" -o -path "$PREFIX/drive_c/users" \
         -o -path "$PREFIX/drive_c/ProgramData" \) -prune -o -type f -print | sort
+}
+
+# The windows get frames with close boxes, and Alt+F4 closes the active one, as on a desktop.
+# Under Wine, Wine draws the frames and handles Alt+F4 itself, as Windows does, rather than
+# handing the windows to an X window manager; on Linux the window manager is Openbox.
+use_window_frames() {
+    if [ -n "$ON_WINE" ]; then
+        wine reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f >/dev/null 2>&1 ||
+            fail "wine reg add failed"
+        return
+    fi
+    openbox --sm-disable >/dev/null 2>&1 &
+    WINDOW_MANAGER_PID=$!
+    timeout "$E2E_TIMEOUT" sh -c 'until wmctrl -m >/dev/null 2>&1; do sleep 0.1; done' ||
+        fail "no window manager within ${E2E_TIMEOUT}s"
+}
+
+# Clicks the close box of the window $1 (its window manager's close request on Linux; under
+# Wine the box Wine draws at the caption's right end, 13 pixels in from the frame's right edge
+# and 11 down, with Wine's metrics at 96 dots per inch).
+click_close_box() {
+    if [ -z "$ON_WINE" ]; then
+        wmctrl -i -c "$1"
+        return
+    fi
+    local width
+    width="$(xdotool getwindowgeometry --shell "$1" | sed -n 's/^WIDTH=//p')"
+    xdotool mousemove --sync --window "$1" $((width - 13)) 11 click 1
+}
+
+# No window of the program's is shown any more.
+expect_no_window() {
+    local name
+    for name in Confirm Form1; do
+        [ -z "$(xdotool search --onlyvisible --name "^$name\$" 2>/dev/null)" ] ||
+            fail "the window \"$name\" is still shown"
+    done
 }
 
 # The id of the window titled exactly $1, once it is shown.

@@ -7,6 +7,7 @@
 #include <functional>
 #include <memory>
 #include <ostream>
+#include <string>
 
 #include "platform/forms/command_button.h"
 #include "platform/forms/dir_list_box.h"
@@ -88,6 +89,22 @@ struct DialogControls {
     ListView List;
     ProgressBar Bar;
 };
+
+// The controls named and filled as "Confirm" does, for what assistive technology reads of them:
+// the destination `folder` (a Windows path) read-only, the progress at 3 of 4.
+inline void NameAsTheDialogDoes(DialogControls& controls, const std::string& folder) {
+    controls.Line1.SetCaption("Reference Images must be installed to following folder.");
+    controls.Ok.SetCaption("OK");
+    controls.Ok.SetToolTipText("Continue installation");
+    controls.Drive.SetAccessibleName("Destination drive");
+    controls.Drive.SetDrive(folder.substr(0, 1));
+    controls.Folder.SetAccessibleName("Destination folder");
+    controls.Folder.SetPath(folder);
+    controls.Folder.SetEnabled(false);
+    controls.Bar.SetAccessibleName("Installation progress");
+    controls.Bar.SetRange(0, 4);
+    controls.Bar.SetValue(3);
+}
 
 // A dialog that counts how often its close box asked it to go, and refuses when told to.
 class RefusingForm : public Form {

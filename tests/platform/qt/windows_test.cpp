@@ -3,12 +3,14 @@
 
 #include <gtest/gtest.h>
 
+#include <QAccessible>
 #include <QComboBox>
 #include <QFontInfo>
 #include <QFontMetricsF>
 #include <QGuiApplication>
 #include <QIcon>
 #include <QImage>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QProgressBar>
 #include <QPushButton>
@@ -17,6 +19,7 @@
 #include <filesystem>
 #include <functional>
 #include <map>
+#include <tuple>
 
 #include "platform/forms/backend_cases.h"
 #include "platform/forms/command_button.h"
@@ -48,7 +51,7 @@ TEST(QtApplicationTest, TakesNothingFromACommandLineButTheProgramsName) {
 TEST(QtApplicationTest, IsVantrelVersionOneWithTheProgramsIconOnEveryWindow) {
     EXPECT_EQ(QCoreApplication::applicationName().toStdString(), "Vantrel");
     EXPECT_EQ(QCoreApplication::applicationVersion().toStdString(), "1.00");
-    EXPECT_EQ(QGuiApplication::desktopFileName().toStdString(), "vantrel");
+    EXPECT_TRUE(QGuiApplication::desktopFileName().isEmpty());  // no menu entry to tie to
     for (const int size : {16, 32, 256}) {
         const QString file = QStringLiteral(":/vantrel/vantrel-%1.png").arg(size);
         EXPECT_EQ(QImage(file).size(), QSize(size, size)) << file.toStdString();
@@ -240,6 +243,93 @@ TEST_F(FolderWidgetsTest, FolderListShowsItsRowsAsATreeWithTheFolderSetCurrent) 
     ASSERT_NE(tree.currentItem(), nullptr);
     EXPECT_EQ(tree.currentItem()->text(0).toStdString(), "Viewer");
     EXPECT_TRUE(tree.currentItem()->isExpanded());
+}
+
+// ---- What assistive technology reads
+
+// The dialog as a screen reader meets it: its controls' roles, names and values, the folder
+// list as the text of its full path, which cannot be changed.
+TEST_F(FolderWidgetsTest, AssistiveTechnologyReadsEveryControlsRoleNameAndValue) {
+    DialogControls controls(form_);
+    NameAsTheDialogDoes(controls, "C:\\Program Files\\Viewer");
+    const Form title(kTitle);
+
+    const auto read = [](const auto* object) {
+        QAccessibleInterface* read = QAccessible::queryAccessibleInterface(
+            const_cast<QObject*>(static_cast<const QObject*>(object)));
+        return std::tuple(read->role(), read->text(QAccessible::Name).toStdString(),
+                          read->text(QAccessible::Value).toStdString());
+    };
+    using A = QAccessible;
+    EXPECT_EQ(read(WindowOf(form_)), std::tuple(A::Dialog, "Confirm", ""));
+    EXPECT_EQ(read(WindowOf(title)), std::tuple(A::Window, "Form1", ""));
+    EXPECT_EQ(
+        read(WidgetOf(controls.Line1)),
+        std::tuple(A::StaticText, "Reference Images must be installed to following folder.", ""));
+    EXPECT_EQ(read(WidgetOf(controls.Ok)), std::tuple(A::Button, "OK", ""));
+    EXPECT_EQ(read(WidgetOf(controls.Drive)), std::tuple(A::ComboBox, "Destination drive", "c:"));
+    EXPECT_EQ(read(WidgetOf(controls.Folder)),
+              std::tuple(A::EditableText, "Destination folder", "C:\\Program Files\\Viewer"));
+    EXPECT_EQ(read(WidgetOf(controls.Bar)),
+              std::tuple(A::ProgressBar, "Installation progress", "3"));
+
+    QAccessibleInterface* ok = QAccessible::queryAccessibleInterface(WidgetOf(controls.Ok));
+    EXPECT_EQ(ok->text(QAccessible::Description).toStdString(), "Continue installation");
+    QAccessibleInterface* bar = QAccessible::queryAccessibleInterface(WidgetOf(controls.Bar));
+    ASSERT_NE(bar->valueInterface(), nullptr);
+    EXPECT_EQ(bar->valueInterface()->maximumValue(), 4);
+    QAccessibleInterface* folder = QAccessible::queryAccessibleInterface(WidgetOf(controls.Folder));
+    EXPECT_TRUE(folder->state().readOnly);
+    EXPECT_TRUE(folder->state().focusable);
+    EXPECT_FALSE(folder->state().disabled);
+    ASSERT_NE(folder->textInterface(), nullptr);
+    EXPECT_EQ(folder->textInterface()->text(0, folder->textInterface()->characterCount()),
+              QStringLiteral("C:\\Program Files\\Viewer"));
+}
+
+// Disabled, the folder list looks as it always did but stays in reach of the keyboard: the
+// focus starts on OK, Shift+Tab goes back to the list, and no key changes what it shows.
+TEST_F(FolderWidgetsTest, ADisabledFolderListLooksDisabledButTheKeyboardReachesIt) {
+    Form title(kTitle);
+    title.Show();
+    DirListBox folders(form_);
+    folders.Move(120, 1080, 4455, 1350);
+    CommandButton ok(form_, 0);
+    folders.SetPath("C:\\Program Files\\Viewer");
+    auto& tree = *static_cast<QTreeWidget*>(WidgetOf(folders));
+    folders.SetEnabled(true);
+    tree.setEnabled(false);
+    const QImage disabledLook = tree.grab().toImage();
+    tree.setEnabled(true);
+    folders.SetEnabled(false);
+
+    QWidget* first = nullptr;
+    QWidget* back = nullptr;
+    QTreeWidgetItem* afterKeys = nullptr;
+    RunOnNextTurn([&] {
+        QWidget& window = *WindowOf(form_);
+        const auto press = [&window](Qt::Key key, Qt::KeyboardModifiers modifiers = {}) {
+            QKeyEvent event(QEvent::KeyPress, key, modifiers);
+            QApplication::sendEvent(window.focusWidget(), &event);
+        };
+        first = window.focusWidget();
+        press(Qt::Key_Backtab, Qt::ShiftModifier);
+        back = window.focusWidget();
+        for (const Qt::Key key : {Qt::Key_Up, Qt::Key_Down, Qt::Key_Home}) {
+            press(key);
+        }
+        afterKeys = tree.currentItem();
+        form_.Hide();
+    });
+    QTreeWidgetItem* const current = tree.currentItem();
+    form_.ShowModal(title);
+    title.Hide();
+
+    EXPECT_EQ(first, WidgetOf(ok));
+    EXPECT_EQ(back, &tree);
+    EXPECT_EQ(afterKeys, current);
+    tree.clearFocus();
+    EXPECT_EQ(tree.grab().toImage(), disabledLook);
 }
 
 // ---- Tab order

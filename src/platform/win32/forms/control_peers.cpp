@@ -1,6 +1,7 @@
 #include "platform/win32/forms/control_peers.h"
 
 #include <commctrl.h>
+#include <oleacc.h>
 #include <shellapi.h>
 
 #include <algorithm>
@@ -87,12 +88,56 @@ ChildPeer::ChildPeer(const Control& control, FormWindowPeer& form, const wchar_t
                               reinterpret_cast<HMENU>(NextControlId()), GetModuleHandleW(nullptr),
                               nullptr);
     SetPropW(window_, kPeerProperty, this);
+    systemProcedure_ = reinterpret_cast<WNDPROC>(SetWindowLongPtrW(
+        window_, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&ChildPeer::WindowProc)));
     SetWindowPos(window_, HWND_BOTTOM, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
 }
 
 ChildPeer::~ChildPeer() {
+    SetWindowLongPtrW(window_, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(systemProcedure_));
     RemovePropW(window_, kPeerProperty);
     DestroyWindow(window_);
+}
+
+AccessibleFacts ChildPeer::Accessible() const {
+    AccessibleFacts facts;
+    if (!control_.AccessibleName().empty()) {
+        facts.Name = Wide(control_.AccessibleName());
+    }
+    if (!control_.ToolTipText().empty()) {
+        facts.Description = Wide(control_.ToolTipText());
+    }
+    return facts;
+}
+
+// A read-only control takes no key or click. Tab still moves on from it, since the forms' loop
+// handles Tab before any control sees it, and Alt+F4, a system key, still closes the window.
+LRESULT CALLBACK ChildPeer::WindowProc(HWND window, UINT message, WPARAM wParam,
+                                       LPARAM lParam) noexcept {
+    const ChildPeer& self = *ChildPeer::Of(window);
+    switch (message) {
+        case WM_GETOBJECT: {
+            const LRESULT answer = AnswerGetObject(window, wParam, lParam, [](HWND described) {
+                const ChildPeer* shown = ChildPeer::Of(described);
+                return shown != nullptr ? shown->Accessible() : AccessibleFacts{};
+            });
+            if (answer != 0) {
+                return answer;
+            }
+            break;
+        }
+        case WM_KEYDOWN:
+        case WM_CHAR:
+        case WM_LBUTTONDOWN:
+        case WM_LBUTTONDBLCLK:
+            if (self.ReadOnly()) {
+                return 0;
+            }
+            break;
+        default:
+            break;
+    }
+    return CallWindowProcW(self.systemProcedure_, window, message, wParam, lParam);
 }
 
 ChildPeer* ChildPeer::Of(HWND window) {
@@ -167,6 +212,12 @@ void LabelPeer::ShowOwn(Property what) {
     }
 }
 
+AccessibleFacts LabelPeer::Accessible() const {
+    AccessibleFacts facts = ChildPeer::Accessible();
+    facts.Role = ROLE_SYSTEM_STATICTEXT;
+    return facts;
+}
+
 HBRUSH LabelPeer::ControlColors(HDC dc) {
     SetTextColor(dc, ToColorRef(label_.ForeColor()));
     if (label_.BackStyle() == Background::Transparent) {
@@ -197,6 +248,12 @@ void CommandButtonPeer::Command(WORD code) {
     }
 }
 
+AccessibleFacts CommandButtonPeer::Accessible() const {
+    AccessibleFacts facts = ChildPeer::Accessible();
+    facts.Role = ROLE_SYSTEM_PUSHBUTTON;
+    return facts;
+}
+
 void CommandButtonPeer::ShowOwn(Property what) {
     if (what == Property::Caption) {
         SetWindowTextW(Handle(), Wide(button_.Caption()).c_str());
@@ -215,6 +272,17 @@ constexpr int kDroppedRows = 8;
 DriveListPeer::DriveListPeer(const DriveListBox& list, FormWindowPeer& form)
     : ChildPeer(list, form, WC_COMBOBOXW, CBS_DROPDOWNLIST | WS_VSCROLL | WS_TABSTOP), list_(list) {
     ShowAll();
+}
+
+// Named by its control rather than by the label before it, with the drive shown as its value.
+AccessibleFacts DriveListPeer::Accessible() const {
+    AccessibleFacts facts = ChildPeer::Accessible();
+    facts.Role = ROLE_SYSTEM_COMBOBOX;
+    const int index = list_.ListIndex();
+    if (index >= 0 && static_cast<std::size_t>(index) < list_.List().size()) {
+        facts.Value = Wide(list_.List()[static_cast<std::size_t>(index)]);
+    }
+    return facts;
 }
 
 void DriveListPeer::ShowOwn(Property what) {
@@ -273,6 +341,27 @@ DirListPeer::~DirListPeer() {
     }
 }
 
+void DirListPeer::Changed(Property what) {
+    if (what == Property::Enabled) {
+        InvalidateRect(Handle(), nullptr, TRUE);  // greyed or not, the window stays enabled
+        return;
+    }
+    ChildPeer::Changed(what);
+}
+
+AccessibleFacts DirListPeer::Accessible() const {
+    AccessibleFacts facts = ChildPeer::Accessible();
+    facts.Role = ROLE_SYSTEM_TEXT;
+    facts.Value = Wide(list_.Path());
+    facts.ReadOnly = ReadOnly();
+    facts.Leaf = true;  // the rows only repeat the path a folder at a time
+    return facts;
+}
+
+bool DirListPeer::ReadOnly() const {
+    return !list_.Enabled();
+}
+
 void DirListPeer::ShowOwn(Property what) {
     if (what == Property::Font) {
         SizeRows();
@@ -285,6 +374,7 @@ void DirListPeer::ShowOwn(Property what) {
         SendMessageW(Handle(), LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(Wide(row.Text).c_str()));
     }
     SendMessageW(Handle(), LB_SETCURSEL, static_cast<WPARAM>(list_.ListIndex()), 0);
+    NotifyWinEvent(EVENT_OBJECT_VALUECHANGE, Handle(), OBJID_CLIENT, CHILDID_SELF);
 }
 
 // A row holds a small icon and a line of the font, with a pixel to spare above and below.
@@ -301,7 +391,7 @@ void DirListPeer::DrawItem(const DRAWITEMSTRUCT& item) {
     }
     const DirListBox::Row& row = rows[item.itemID];
     const bool selected = (item.itemState & ODS_SELECTED) != 0;
-    const bool enabled = IsWindowEnabled(Handle()) != FALSE;
+    const bool enabled = list_.Enabled();
     const int background = selected ? (enabled ? COLOR_HIGHLIGHT : COLOR_BTNFACE) : COLOR_WINDOW;
     const int foreground = !enabled   ? COLOR_GRAYTEXT
                            : selected ? COLOR_HIGHLIGHTTEXT
@@ -444,6 +534,21 @@ LRESULT ListViewPeer::Notify(NMHDR& notice) {
 ProgressBarPeer::ProgressBarPeer(const ProgressBar& bar, FormWindowPeer& form)
     : ChildPeer(bar, form, PROGRESS_CLASSW, 0), bar_(bar) {
     ShowAll();
+}
+
+// How far the work has come, in per cent, as Windows tells of a progress bar; nothing while
+// the bar is only busy.
+AccessibleFacts ProgressBarPeer::Accessible() const {
+    AccessibleFacts facts = ChildPeer::Accessible();
+    facts.Role = ROLE_SYSTEM_PROGRESSBAR;
+    const long long range = static_cast<long long>(bar_.Max()) - bar_.Min();
+    if (range > 0) {
+        const long long done = static_cast<long long>(bar_.Value()) - bar_.Min();
+        facts.Value = std::to_wstring((done * 100 + range / 2) / range) + L"%";
+    } else {
+        facts.Value = L"";
+    }
+    return facts;
 }
 
 void ProgressBarPeer::ShowOwn(Property what) {

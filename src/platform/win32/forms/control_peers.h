@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "platform/forms/backend.h"
+#include "platform/win32/forms/accessibility.h"
 #include "platform/win32/forms/conversions.h"
 
 namespace vantrel {
@@ -47,6 +48,13 @@ class ChildPeer : public ControlPeer {
     }
     virtual void Synchronize() {}
 
+    // What a screen reader is told of the control: the name it is given and its tool tip, and
+    // what its kind adds.
+    virtual AccessibleFacts Accessible() const;
+    // A read-only control keeps its stop in the tab order but takes no input; the focus does
+    // not start on it.
+    virtual bool ReadOnly() const { return false; }
+
     // The peer of a child window of ours; null for any other window.
     static ChildPeer* Of(HWND window);
 
@@ -61,9 +69,15 @@ class ChildPeer : public ControlPeer {
     HFONT Font() const { return font_.get(); }
 
   private:
+    // Put before the control's own procedure: answers assistive technology, and keeps the
+    // input from a read-only control.
+    static LRESULT CALLBACK WindowProc(HWND window, UINT message, WPARAM wParam,
+                                       LPARAM lParam) noexcept;
+
     const Control& control_;
     FormWindowPeer& form_;
     HWND window_;
+    WNDPROC systemProcedure_ = nullptr;
     UniqueFont font_;
 };
 
@@ -73,6 +87,7 @@ class LabelPeer : public ChildPeer {
   public:
     LabelPeer(const Label& label, FormWindowPeer& form);
     HBRUSH ControlColors(HDC dc) override;
+    AccessibleFacts Accessible() const override;
 
   private:
     void ShowOwn(Property what) override;
@@ -86,6 +101,7 @@ class CommandButtonPeer : public ChildPeer {
   public:
     CommandButtonPeer(CommandButton& button, FormWindowPeer& form);
     void Command(WORD code) override;
+    AccessibleFacts Accessible() const override;
 
   private:
     void ShowOwn(Property what) override;
@@ -96,6 +112,7 @@ class CommandButtonPeer : public ChildPeer {
 class DriveListPeer : public ChildPeer {
   public:
     DriveListPeer(const DriveListBox& list, FormWindowPeer& form);
+    AccessibleFacts Accessible() const override;
 
   private:
     void ShowOwn(Property what) override;
@@ -104,12 +121,17 @@ class DriveListPeer : public ChildPeer {
 };
 
 // An owner-drawn list box: open folders for the path, closed folders under it, each level
-// indented further.
+// indented further. Disabled, its window stays enabled, so that the keyboard reaches it, but it
+// is drawn greyed and takes no input; to a screen reader it is the read-only text of the
+// folder's full path.
 class DirListPeer : public ChildPeer {
   public:
     DirListPeer(const DirListBox& list, FormWindowPeer& form);
     ~DirListPeer() override;
+    void Changed(Property what) override;
     void DrawItem(const DRAWITEMSTRUCT& item) override;
+    AccessibleFacts Accessible() const override;
+    bool ReadOnly() const override;
 
   private:
     void ShowOwn(Property what) override;
@@ -147,6 +169,7 @@ class ListViewPeer : public ChildPeer {
 class ProgressBarPeer : public ChildPeer {
   public:
     ProgressBarPeer(const ProgressBar& bar, FormWindowPeer& form);
+    AccessibleFacts Accessible() const override;
 
   private:
     void ShowOwn(Property what) override;

@@ -1,6 +1,7 @@
 #include "platform/win32/forms/form_window.h"
 
 #include <commctrl.h>
+#include <oleacc.h>
 
 #include "platform/forms/form.h"
 #include "platform/win32/forms/control_peers.h"
@@ -11,7 +12,12 @@ namespace vantrel::win32 {
 namespace {
 
 constexpr wchar_t kFormClass[] = L"VantrelForm";
+constexpr wchar_t kPeerProperty[] = L"VantrelFormPeer";
 constexpr UINT kSynchronizeControl = WM_APP + 1;
+
+// The system's dialog class, "#32770": what assistive technology (Narrator among them) takes
+// for a dialog.
+const wchar_t* const kSystemDialogClass = reinterpret_cast<const wchar_t*>(ULONG_PTR{0x8002});
 
 DWORD StyleOf(FormBorder border) {
     switch (border) {
@@ -74,6 +80,29 @@ bool TakesFocus(HWND window, HWND control) {
            IsWindowEnabled(control);
 }
 
+// The first control in tab order that the user can act on: a read-only one is reached with Tab.
+HWND FirstControl(HWND window) {
+    const HWND first = GetNextDlgTabItem(window, nullptr, FALSE);
+    HWND control = first;
+    while (control != nullptr) {
+        const ChildPeer* peer = ChildPeer::Of(control);
+        if (peer == nullptr || !peer->ReadOnly()) {
+            return control;
+        }
+        control = GetNextDlgTabItem(window, control, FALSE);
+        if (control == first) {
+            break;
+        }
+    }
+    return first;
+}
+
+AccessibleFacts DialogFacts(HWND) {
+    AccessibleFacts facts;
+    facts.Role = ROLE_SYSTEM_DIALOG;
+    return facts;
+}
+
 bool Pressed(int key) {
     return GetKeyState(key) < 0;
 }
@@ -100,10 +129,18 @@ FormWindowPeer::FormWindowPeer(Form& form, Win32Backend& backend) : form_(form),
     }
     const SIZE outer = OuterSize(form);
     const HINSTANCE module = GetModuleHandleW(nullptr);
-    window_ =
-        CreateWindowExW(ExtendedStyleOf(form.BorderStyle()), kFormClass,
-                        Wide(form.Caption()).c_str(), StyleOf(form.BorderStyle()), CW_USEDEFAULT,
-                        CW_USEDEFAULT, outer.cx, outer.cy, nullptr, nullptr, module, this);
+    const bool dialog = form.BorderStyle() == FormBorder::FixedDialog;
+    window_ = CreateWindowExW(
+        ExtendedStyleOf(form.BorderStyle()), dialog ? kSystemDialogClass : kFormClass,
+        Wide(form.Caption()).c_str(), StyleOf(form.BorderStyle()), CW_USEDEFAULT, CW_USEDEFAULT,
+        outer.cx, outer.cy, nullptr, nullptr, module, this);
+    SetPropW(window_, kPeerProperty, this);
+    if (dialog) {
+        // The dialog class's own procedure stays the default for what we do not handle.
+        SetWindowLongPtrW(window_, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
+        defaultProcedure_ = reinterpret_cast<WNDPROC>(SetWindowLongPtrW(
+            window_, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&FormWindowPeer::WindowProc)));
+    }
     toolTips_ =
         CreateWindowExW(WS_EX_TOPMOST, TOOLTIPS_CLASSW, nullptr,
                         WS_POPUP | TTS_ALWAYSTIP | TTS_NOPREFIX, CW_USEDEFAULT, CW_USEDEFAULT,
@@ -113,6 +150,7 @@ FormWindowPeer::FormWindowPeer(Form& form, Win32Backend& backend) : form_(form),
 
 FormWindowPeer::~FormWindowPeer() {
     SetWindowLongPtrW(window_, GWLP_USERDATA, 0);
+    RemovePropW(window_, kPeerProperty);
     DestroyWindow(toolTips_);
     DestroyWindow(window_);
 }
@@ -214,15 +252,8 @@ void FormWindowPeer::SynchronizeLater(HWND control) {
 }
 
 FormWindowPeer* FormWindowPeer::Of(HWND window) {
-    if (window == nullptr) {
-        return nullptr;
-    }
-    wchar_t className[32] = {};
-    GetClassNameW(window, className, 32);
-    if (std::wstring_view(className) != kFormClass) {
-        return nullptr;
-    }
-    return reinterpret_cast<FormWindowPeer*>(GetWindowLongPtrW(window, GWLP_USERDATA));
+    return window != nullptr ? static_cast<FormWindowPeer*>(GetPropW(window, kPeerProperty))
+                             : nullptr;
 }
 
 LRESULT CALLBACK FormWindowPeer::WindowProc(HWND window, UINT message, WPARAM wParam,
@@ -238,6 +269,10 @@ LRESULT CALLBACK FormWindowPeer::WindowProc(HWND window, UINT message, WPARAM wP
         return DefWindowProcW(window, message, wParam, lParam);
     }
     return peer->HandleMessage(message, wParam, lParam);
+}
+
+LRESULT FormWindowPeer::Default(UINT message, WPARAM wParam, LPARAM lParam) {
+    return CallWindowProcW(defaultProcedure_, window_, message, wParam, lParam);
 }
 
 LRESULT FormWindowPeer::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
@@ -307,10 +342,17 @@ LRESULT FormWindowPeer::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam
         case WM_SETFOCUS:
             FocusControl();
             return 0;
+        case WM_GETOBJECT:
+            if (form_.BorderStyle() == FormBorder::FixedDialog) {
+                if (const LRESULT answer = AnswerGetObject(window_, wParam, lParam, DialogFacts)) {
+                    return answer;
+                }
+            }
+            break;
         default:
             break;
     }
-    return DefWindowProcW(window_, message, wParam, lParam);
+    return Default(message, wParam, lParam);
 }
 
 // The system puts the window's own cursor back whenever the mouse moves. A cursor the program
@@ -319,7 +361,7 @@ LRESULT FormWindowPeer::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam
 LRESULT FormWindowPeer::KeepProgramCursor(WPARAM wParam, LPARAM lParam) {
     const HCURSOR current = GetCursor();
     if (current == nullptr || current == LoadCursorA(nullptr, IDC_ARROW)) {
-        return DefWindowProcW(window_, WM_SETCURSOR, wParam, lParam);
+        return Default(WM_SETCURSOR, wParam, lParam);
     }
     if (LOWORD(lParam) == static_cast<WORD>(HTERROR)) {
         DefWindowProcW(window_, WM_SETCURSOR, wParam, lParam);  // the beep of a refused click
@@ -329,11 +371,11 @@ LRESULT FormWindowPeer::KeepProgramCursor(WPARAM wParam, LPARAM lParam) {
 }
 
 // Back to the control that had the focus when the window was last active, else the first one
-// in tab order.
+// in tab order the user can act on.
 void FormWindowPeer::FocusControl() {
     HWND target = lastFocus_;
     if (!TakesFocus(window_, target)) {
-        target = GetNextDlgTabItem(window_, nullptr, FALSE);
+        target = FirstControl(window_);
     }
     if (TakesFocus(window_, target)) {
         SetFocus(target);

@@ -13,10 +13,10 @@ namespace vantrel::win32 {
 
 class Win32Backend;
 
-// A form's top-level window. A borderless form is a plain popup; a fixed dialog has a caption
-// with a close box only. The window paints the form's colour, passes its controls' messages to
-// their peers, asks the form when the close box is used, and keeps the keyboard focus on its
-// controls.
+// A form's top-level window. A borderless form is a plain popup; a fixed dialog is a window of
+// the system's dialog class, with a caption and a close box only. The window paints the form's
+// colour, passes its controls' messages to their peers, asks the form when the close box is used,
+// and keeps the keyboard focus on its controls.
 class FormWindowPeer : public FormPeer {
   public:
     FormWindowPeer(Form& form, Win32Backend& backend);
@@ -46,6 +46,8 @@ class FormWindowPeer : public FormPeer {
     static LRESULT CALLBACK WindowProc(HWND window, UINT message, WPARAM wParam,
                                        LPARAM lParam) noexcept;
     LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam);
+    // What the window's class does with a message we leave to it.
+    LRESULT Default(UINT message, WPARAM wParam, LPARAM lParam);
     LRESULT KeepProgramCursor(WPARAM wParam, LPARAM lParam);
     void ApplyPlace();
     void Show(bool visible);
@@ -60,6 +62,7 @@ class FormWindowPeer : public FormPeer {
     UniqueBrush ownBrush_;
     HWND modalOwner_ = nullptr;
     HWND lastFocus_ = nullptr;
+    WNDPROC defaultProcedure_ = DefWindowProcW;
 };
 
 // Handles the keys a dialog handles before the control with the focus sees them: Tab and

@@ -25,6 +25,23 @@ constexpr UINT kRunNextAction = WM_APP;
 // However busy the windows are, letting them repaint ends after this many messages.
 constexpr int kRepaintBudget = 1000;
 
+// The common controls are loaded here rather than imported: an imported DLL is loaded, and
+// starts, before any code of the program runs, while the DLL search still takes the program's own
+// folder first, and the common controls load further DLLs (the theme library) as they start. By
+// now the program has restricted the search to the system folder; the manifest makes this
+// version 6.
+void StartCommonControls() {
+    using Start = BOOL(WINAPI*)(const INITCOMMONCONTROLSEX*);
+    const HMODULE library = LoadLibraryW(L"comctl32.dll");
+    const auto start = library != nullptr ? reinterpret_cast<Start>(reinterpret_cast<void*>(
+                                                GetProcAddress(library, "InitCommonControlsEx")))
+                                          : nullptr;
+    const INITCOMMONCONTROLSEX controls{sizeof controls, ICC_STANDARD_CLASSES | ICC_WIN95_CLASSES};
+    if (start != nullptr) {
+        start(&controls);
+    }
+}
+
 bool AnyFormVisible() {
     return std::any_of(Forms().begin(), Forms().end(),
                        [](const Form* form) { return form->Visible(); });
@@ -33,8 +50,7 @@ bool AnyFormVisible() {
 }  // namespace
 
 Win32Backend::Win32Backend() {
-    INITCOMMONCONTROLSEX controls{sizeof controls, ICC_STANDARD_CLASSES | ICC_WIN95_CLASSES};
-    InitCommonControlsEx(&controls);
+    StartCommonControls();
 
     static const ATOM turnClass = [] {
         WNDCLASSEXW windowClass{};

@@ -112,6 +112,34 @@ TEST_F(KeysTest, TabMovesTheFocusAndEnterClicksTheFocusedButtonOnly) {
     EXPECT_EQ(clicks_, std::vector<std::int16_t>{1});
 }
 
+// Disabled, the folder list is passed by when the dialog comes up, but Shift+Tab from the first
+// button reaches it, and no key changes it.
+HWND focusAfterKeys = nullptr;
+
+TEST_F(KeysTest, ADisabledFolderListIsReachedWithTheKeyboardButCannotBeChanged) {
+    folders_.SetPath(folders_.Path().substr(0, 3));
+    folders_.SetEnabled(false);
+    HWND first = nullptr;
+    focusAfterKeys = nullptr;
+    const bool expired = ShowModalFor(dialog_, title_, [&] {
+        first = GetFocus();
+        PressKey(VK_TAB, VK_SHIFT);
+        PressKey(VK_DOWN);
+        PressKey(VK_END);
+        PressKey(VK_RETURN);
+        // A timer's turn comes once the keys are handled.
+        SetTimer(nullptr, 0, 50, [](HWND, UINT, UINT_PTR timer, DWORD) {
+            KillTimer(nullptr, timer);
+            focusAfterKeys = GetFocus();
+        });
+    });
+    EXPECT_TRUE(expired);
+    EXPECT_EQ(first, WindowOf(ok_));
+    EXPECT_EQ(focusAfterKeys, WindowOf(folders_));
+    EXPECT_EQ(SendMessageW(WindowOf(folders_), LB_GETCURSEL, 0, 0), folders_.ListIndex());
+    EXPECT_TRUE(clicks_.empty());
+}
+
 // Work running on the user-interface thread lets the windows repaint, but the user's keys wait
 // until it is over.
 TEST_F(KeysTest, KeysWaitWhileTheWindowsRepaint) {

@@ -6,9 +6,11 @@
 #include <windows.h>
 // After windows.h, which it needs.
 #include <commctrl.h>
+#include <oleacc.h>
 
 #include <algorithm>
 #include <cmath>
+#include <filesystem>
 #include <functional>
 
 #include "platform/forms/backend_cases.h"
@@ -303,6 +305,88 @@ TEST(ControlWindowTest, FolderListDrawsItsRowsWithTheFolderSetCurrent) {
     EXPECT_GT(std::count(pixels.begin(), pixels.end(), GetSysColor(COLOR_HIGHLIGHT)), 100);
     EXPECT_GT(std::count(pixels.begin(), pixels.end(), GetSysColor(COLOR_WINDOW)), 100);
     form.Hide();
+}
+
+// ---- What assistive technology reads
+
+struct Described {
+    LONG Role = 0;
+    std::string Name;
+    std::string Value;
+    LONG State = 0;
+    bool operator==(const Described&) const = default;
+};
+
+void PrintTo(const Described& read, std::ostream* out) {
+    *out << "{role " << read.Role << ", \"" << read.Name << "\", \"" << read.Value << "\"}";
+}
+
+// What a screen reader reads of a window through MSAA, as it asks for it.
+Described Describe(HWND window) {
+    Described read;
+    IAccessible* object = nullptr;
+    if (FAILED(AccessibleObjectFromWindow(window, OBJID_CLIENT, __uuidof(IAccessible),
+                                          reinterpret_cast<void**>(&object)))) {
+        return read;
+    }
+    VARIANT self{};
+    self.vt = VT_I4;
+    self.lVal = CHILDID_SELF;
+    VARIANT answer{};
+    if (SUCCEEDED(object->get_accRole(self, &answer)) && answer.vt == VT_I4) {
+        read.Role = answer.lVal;
+    }
+    if (SUCCEEDED(object->get_accState(self, &answer)) && answer.vt == VT_I4) {
+        read.State = answer.lVal;
+    }
+    for (auto [part, text] : {std::pair(&IAccessible::get_accName, &read.Name),
+                              std::pair(&IAccessible::get_accValue, &read.Value)}) {
+        BSTR told = nullptr;
+        if ((object->*part)(self, &told) == S_OK && told != nullptr) {
+            *text = win32::Utf8(told);
+            SysFreeString(told);
+        }
+    }
+    object->Release();
+    return read;
+}
+
+// The dialog as a screen reader meets it: a dialog, its controls' roles, names and values, the
+// folder list as the read-only text of its full path.
+TEST(AccessibilityTest, AScreenReaderReadsEveryControlsRoleNameAndValue) {
+    const ScratchFolder scratch;
+    std::filesystem::create_directories(scratch.Host("Viewer"));
+    const std::string viewer = scratch.WindowsPath() + "\\Viewer";
+    Form form(kDialog);
+    DialogControls controls(form);
+    NameAsTheDialogDoes(controls, viewer);
+    std::string drive = viewer.substr(0, 1) + ":";
+    std::transform(drive.begin(), drive.end(), drive.begin(), ::tolower);
+
+    const auto read = [](HWND window) {
+        Described described = Describe(window);
+        described.State = 0;
+        return described;
+    };
+    EXPECT_EQ(read(WindowOf(form)), (Described{ROLE_SYSTEM_DIALOG, "Confirm", ""}));
+    EXPECT_EQ(read(WindowOf(controls.Line1)),
+              (Described{ROLE_SYSTEM_STATICTEXT,
+                         "Reference Images must be installed to following folder.", ""}));
+    EXPECT_EQ(read(WindowOf(controls.Ok)), (Described{ROLE_SYSTEM_PUSHBUTTON, "OK", ""}));
+    EXPECT_EQ(read(WindowOf(controls.Drive)),
+              (Described{ROLE_SYSTEM_COMBOBOX, "Destination drive", drive}));
+    EXPECT_EQ(read(WindowOf(controls.Folder)),
+              (Described{ROLE_SYSTEM_TEXT, "Destination folder", viewer}));
+    EXPECT_EQ(read(WindowOf(controls.Bar)),
+              (Described{ROLE_SYSTEM_PROGRESSBAR, "Installation progress", "75%"}));
+
+    const LONG folderState = Describe(WindowOf(controls.Folder)).State;
+    EXPECT_TRUE(folderState & STATE_SYSTEM_READONLY);
+    EXPECT_TRUE(folderState & STATE_SYSTEM_FOCUSABLE);
+    EXPECT_FALSE(folderState & STATE_SYSTEM_UNAVAILABLE);
+    wchar_t dialogClass[16] = {};
+    GetClassNameW(WindowOf(form), dialogClass, 16);
+    EXPECT_EQ(std::wstring(dialogClass), L"#32770");
 }
 
 // The list view is never shown; it holds the runtime's columns and rows once the loop turns.

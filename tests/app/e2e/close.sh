@@ -1,0 +1,32 @@
+#!/usr/bin/env bash
+# Closing "Confirm" through its frame, as a person would on a desktop, ends the program as
+# "Cancel" does: status 2, nothing written, no window left, in both dialog states.
+#
+#     close.sh PROGRAM close-box|alt-f4 found|not-found
+source "$(dirname "$0")/lib.sh"
+
+how="${2:-}"
+state="${3:-}"
+case "$how/$state" in
+    close-box/found | close-box/not-found | alt-f4/found | alt-f4/not-found) ;;
+    *) echo "usage: $0 PROGRAM close-box|alt-f4 found|not-found" >&2; exit 2 ;;
+esac
+
+use_window_frames
+if [ "$state" = found ]; then register_viewer; fi
+make_cabinet
+before="$(files_on_drive_c)"
+start_vantrel
+
+dialog="$(wait_for_window Confirm)"
+if [ "$how" = close-box ]; then
+    click_close_box "$dialog"
+else
+    press_key_in "$dialog" alt+F4
+fi
+wait_for_exit
+
+expect_status "$EXIT_STATUS" 2
+expect_no_window
+[ "$(files_on_drive_c)" = "$before" ] || fail "something was written"
+echo "PASS: $how in the $state state"
