@@ -21,6 +21,7 @@ case "${1:-}" in
     *) echo "usage: scripts/cross-check.sh [--update]" >&2; exit 2 ;;
 esac
 
+scripts/install-packages.sh wine wine64
 cmake --build build --target vantrel-cab -j"$(nproc)" >/dev/null
 cmake --build build-windows --target vantrel-cab -j"$(nproc)" >/dev/null
 linux_tool="$PWD/build/tools/vantrel-cab"
