@@ -287,15 +287,15 @@ TEST_F(UnprivilegedTest, ReadOnlyFolderRaisesAccessDenied) {
 }
 
 // A folder we may not write in counts as existing when a subfolder is to be made in it (folder
-// creation answers 75 for both); the file's write then finds no folder.
-TEST_F(UnprivilegedTest, SubfolderOfAReadOnlyFolderIsNotFound) {
+// creation answers 75 for both); the file's write then finds no folder, for want of rights.
+TEST_F(UnprivilegedTest, SubfolderOfAReadOnlyFolderRaisesAccessDenied) {
     fs::create_directories(Host("out/locked"));
     fs::permissions(Host("out/locked"), fs::perms(0555));
     const auto cabinet =
         PutCabinet("x.cab", BuildStoredCab({{.Name = "a.txt", .Data = "alpha"},
                                             {.Name = "locked\\sub\\b.txt", .Data = "bravo"}}));
     const auto extracted = ExtractCabinet(cabinet);
-    EXPECT_EQ(extracted.Error, kPathNotFound);
+    EXPECT_EQ(extracted.Error, kAccessDenied);
     EXPECT_EQ(extracted.Output, (FileSet{{"a.txt", "alpha"}}));
     EXPECT_FALSE(fs::exists(Host("out/locked/sub")));
 }
