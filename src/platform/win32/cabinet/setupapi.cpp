@@ -133,15 +133,21 @@ DWORD CabinetWalk::AskForPart(const CabinetPart& previous, std::string& folder) 
     return ERROR_SUCCESS;
 }
 
+// The service finds its last error as it left it: what the layer and the callback do in between
+// must not become the reason of a failure the service reports later without one.
 UINT CALLBACK CabinetWalk::Relay(PVOID self, UINT notification, UINT_PTR param1,
                                  UINT_PTR param2) noexcept {
     auto& walk = *static_cast<CabinetWalk*>(self);
+    const DWORD serviceError = GetLastError();
+    UINT answer = 0;
     try {
-        return walk.Dispatch(notification, param1, param2);
+        answer = walk.Dispatch(notification, param1, param2);
     } catch (const std::bad_alloc&) {
         walk.Stop(ERROR_NOT_ENOUGH_MEMORY);
-        return walk.StoppedAnswer(notification, param1);
+        answer = walk.StoppedAnswer(notification, param1);
     }
+    SetLastError(serviceError);
+    return answer;
 }
 
 UINT CabinetWalk::Notify(UINT notification, const void* record, UINT_PTR param2) noexcept {
