@@ -192,6 +192,66 @@ TEST_F(OverAnInstallationTest, TargetHeldByAnotherProcess) {
     EXPECT_EQ(extracted.Output.at("a.txt"), "new a");
 }
 
+// Targets in the way. Prepare lays out the folder "out" before the extraction.
+struct InTheWayCase {
+    const char* Label;
+    std::function<void(const std::filesystem::path& out)> Prepare;
+    ErrorText Error;
+    FileSet Output;
+    std::vector<std::string> Folders;  // folders under C:\out afterwards, besides "sub"
+};
+
+void PrintTo(const InTheWayCase& value, std::ostream* out) {
+    *out << value.Label;
+}
+
+class InTheWayTest : public OutcomeTest, public ::testing::WithParamInterface<InTheWayCase> {};
+
+TEST_P(InTheWayTest, RaisesAndLeavesWhatWasThere) {
+    std::filesystem::create_directories(Host("out/sub"));
+    GetParam().Prepare(Host("out"));
+    const auto cabinet =
+        PutCabinet("x.cab", BuildStoredCab({{.Name = "a.txt", .Data = "alpha"},
+                                            {.Name = "sub\\b.txt", .Data = "bravo"}}));
+    const auto extracted = ExtractCabinet(cabinet);
+    EXPECT_EQ(extracted.Error, GetParam().Error);
+    EXPECT_EQ(extracted.Output, GetParam().Output);
+    for (const auto& folder : GetParam().Folders) {
+        EXPECT_TRUE(std::filesystem::is_directory(Host("out") / folder)) << folder;
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Targets, InTheWayTest,
+    ::testing::Values(InTheWayCase{"TargetIsAFolder",
+                                   [](const std::filesystem::path& out) {
+                                       std::filesystem::create_directories(out / "sub/b.txt");
+                                       WriteFile(out / "sub/b.txt/inside", "kept");
+                                   },
+                                   kAccessDenied,
+                                   {{"a.txt", "alpha"}, {"sub/b.txt/inside", "kept"}},
+                                   {"sub/b.txt"}},
+                      // Windows refuses to replace a read-only file, administrators included.
+                      InTheWayCase{"TargetIsReadOnly",
+                                   [](const std::filesystem::path& out) {
+                                       WriteFile(out / "sub/b.txt", "read-only");
+                                       std::filesystem::permissions(out / "sub/b.txt",
+                                                                    std::filesystem::perms(0444));
+                                   },
+                                   kAccessDenied,
+                                   {{"a.txt", "alpha"}, {"sub/b.txt", "read-only"}},
+                                   {}},
+                      // The target's folder "exists" as a file: the write finds no folder there.
+                      InTheWayCase{"FolderIsAFile",
+                                   [](const std::filesystem::path& out) {
+                                       std::filesystem::remove(out / "sub");
+                                       WriteFile(out / "sub", "a file named like the folder");
+                                   },
+                                   kPathNotFound,
+                                   {{"a.txt", "alpha"}, {"sub", "a file named like the folder"}},
+                                   {}}),
+    [](const auto& info) { return std::string(info.param.Label); });
+
 // A killed run's temporary file goes with the next run that writes into its folder; a file of the
 // user's that is only named alike stays.
 TEST_F(CabinetTest, LeftoverTemporaryFileIsRemoved) {

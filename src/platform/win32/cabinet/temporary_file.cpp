@@ -58,13 +58,6 @@ std::optional<std::string> TemporaryPathFor(const std::string& target) {
 
 DWORD TemporaryFile::Reserve(const std::string& target) {
     Discard();
-    // Windows replaces neither a folder nor a read-only file, administrators included; finding
-    // out now spares decoding the file for nothing.
-    const DWORD attributes = GetFileAttributesA(target.c_str());
-    if (attributes != INVALID_FILE_ATTRIBUTES &&
-        (attributes & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_READONLY)) != 0) {
-        return ERROR_ACCESS_DENIED;
-    }
     for (int attempt = 0; attempt < kNameAttempts; ++attempt) {
         const auto path = TemporaryPathFor(target);
         if (!path) {
@@ -89,13 +82,16 @@ DWORD TemporaryFile::Reserve(const std::string& target) {
 
 // The data reaches the disk before the name does, so that not even a power cut can leave a
 // target that is neither the old file nor the new one. MOVEFILE_WRITE_THROUGH waits for the
-// rename itself on Windows; under Wine the walk flushes the folders at its end.
+// rename itself on Windows; under Wine the walk flushes the folders at its end. A new target,
+// the usual case, costs one rename; only a name that is taken is looked at.
 DWORD TemporaryFile::Replace() {
     BOOL done = FlushFileBuffers(handle_);
     // The file becomes a plain one: the hidden attribute belongs to the temporary file only.
-    done = done && SetFileAttributesA(path_.c_str(), FILE_ATTRIBUTE_NORMAL);
-    done = done && MoveFileExA(path_.c_str(), target_.c_str(),
-                               MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH);
+    FILE_BASIC_INFO plain{};
+    plain.FileAttributes = FILE_ATTRIBUTE_NORMAL;
+    done = done && SetFileInformationByHandle(handle_, FileBasicInfo, &plain, sizeof plain);
+    done = done && (MoveFileExA(path_.c_str(), target_.c_str(), MOVEFILE_WRITE_THROUGH) ||
+                    ReplaceExisting());
     if (!done) {
         const DWORD error = GetLastError();
         Discard();
@@ -105,6 +101,23 @@ DWORD TemporaryFile::Replace() {
     handle_ = INVALID_HANDLE_VALUE;
     path_.clear();
     return ERROR_SUCCESS;
+}
+
+// After a rename refused for a name that is taken. Windows replaces neither a folder nor a
+// read-only file, administrators included; Wine would rename over a read-only one.
+BOOL TemporaryFile::ReplaceExisting() const {
+    const DWORD refusal = GetLastError();
+    if (refusal != ERROR_ALREADY_EXISTS && refusal != ERROR_FILE_EXISTS) {
+        return FALSE;
+    }
+    const DWORD attributes = GetFileAttributesA(target_.c_str());
+    if (attributes != INVALID_FILE_ATTRIBUTES &&
+        (attributes & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_READONLY)) != 0) {
+        SetLastError(ERROR_ACCESS_DENIED);
+        return FALSE;
+    }
+    return MoveFileExA(path_.c_str(), target_.c_str(),
+                       MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH);
 }
 
 void TemporaryFile::Discard() noexcept {

@@ -25,8 +25,8 @@ class TemporaryFile {
     TemporaryFile& operator=(const TemporaryFile&) = delete;
 
     // Reserves a temporary file for `target` (an ANSI Windows path): 0, or the Windows code of
-    // why the target cannot be written (a folder or a read-only file is there, its folder is
-    // missing or may not be written, the temporary file's path would not fit MAX_PATH bytes).
+    // why none can be made beside it (its folder is missing or may not be written, the
+    // temporary file's path would not fit MAX_PATH bytes).
     DWORD Reserve(const std::string& target);
 
     bool IsReserved() const { return handle_ != INVALID_HANDLE_VALUE; }
@@ -34,14 +34,17 @@ class TemporaryFile {
     const std::string& Target() const { return target_; }
 
     // Puts the complete file on stable storage and gives it the target's name in one step,
-    // replacing what is there: 0, or the Windows code of the failure (a target another program
-    // holds open gives 5 or 32). The temporary file is gone either way.
+    // replacing what is there: 0, or the Windows code of the failure (a folder or a read-only
+    // file at the target, or one another program holds open, gives 5, or 32 on some Windows).
+    // The temporary file is gone either way.
     DWORD Replace();
 
     // Gives the file up: the temporary file is removed, the target untouched.
     void Discard() noexcept;
 
   private:
+    BOOL ReplaceExisting() const;
+
     std::string target_;
     std::string path_;
     HANDLE handle_ = INVALID_HANDLE_VALUE;
