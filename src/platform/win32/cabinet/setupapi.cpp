@@ -65,7 +65,7 @@ class CabinetWalk {
     void Stop(DWORD reason);
     UINT StoppedAnswer(UINT notification, UINT_PTR param1) const;
     std::string NameForCallback(const FILE_IN_CABINET_INFO_A& record) const;
-    DWORD Prepare(const std::string& target);
+    DWORD Prepare(const std::string& target, const std::string& name);
 
     PSP_FILE_CALLBACK_A handler_;
     PVOID context_;
@@ -196,7 +196,7 @@ UINT CabinetWalk::OnFileInCabinet(FILE_IN_CABINET_INFO_A& record, UINT_PTR cabin
         return StoppedAnswer(SPFILENOTIFY_FILEINCABINET, reinterpret_cast<UINT_PTR>(&record));
     }
     const std::string target(asked.FullTargetName, strnlen(asked.FullTargetName, MAX_PATH));
-    if (const DWORD error = Prepare(target); error != ERROR_SUCCESS) {
+    if (const DWORD error = Prepare(target, name); error != ERROR_SUCCESS) {
         inFlight_.reset();
         return ReportNotWritten(record, target, name, error);
     }
@@ -205,8 +205,9 @@ UINT CabinetWalk::OnFileInCabinet(FILE_IN_CABINET_INFO_A& record, UINT_PTR cabin
     return FILEOP_DOIT;
 }
 
-// Readies the temporary file for `target`: 0, or the Windows code of why it cannot be written.
-DWORD CabinetWalk::Prepare(const std::string& target) {
+// Readies the temporary file for `target`, the file `name` of the cabinet: 0, or the Windows
+// code of why it cannot be written.
+DWORD CabinetWalk::Prepare(const std::string& target, const std::string& name) {
     if (target.empty()) {
         return ERROR_PATH_NOT_FOUND;
     }
@@ -218,6 +219,7 @@ DWORD CabinetWalk::Prepare(const std::string& target) {
         win32::RemoveLeftoverTemporaries(folder);
     }
     inFlight_.emplace();
+    inFlight_->Name = name;
     const DWORD error = inFlight_->Temporary.Reserve(target);
     return WriteErrorInFolder(error, win32::Utf8FromAnsi(folder));
 }
