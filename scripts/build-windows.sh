@@ -30,9 +30,11 @@ while (($# > 0)); do
 done
 
 # The windows' tests and the end-to-end runs show Vantrel.exe's windows on Xvfb, drive them with
-# xdotool and install a cabinet made with gcab; fonts-wine has the dialog's MS Sans Serif.
-scripts/install-packages.sh cmake g++-mingw-w64-x86-64-posix wine64 googletest librsvg2-bin \
-    icoutils locales fonts-wine gcab xvfb xauth xdotool
+# xdotool and install a cabinet made with gcab; fonts-wine has the dialog's MS Sans Serif. The
+# commands wine, wineserver and wineboot come from the package wine (wine64 alone has none of
+# them), objdump from binutils-mingw-w64-x86-64.
+scripts/install-packages.sh cmake g++-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64 wine \
+    wine64 googletest librsvg2-bin icoutils locales fonts-wine gcab xvfb xauth xdotool
 
 build=build-windows
 cmake -S . -B "$build" -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64-x86_64.cmake \

@@ -1,10 +1,11 @@
 #!/usr/bin/env bash
 # Runs the installer's cabinet component on both platform layers over every cabinet of the test
 # data and compares: vantrel-cab on Linux (our POSIX layer: libmspack, the prefix's drives) and
-# vantrel-cab.exe under Wine (the system's SetupIterateCabinetA). The two must list, extract and
-# exit alike; where a cabinet is damaged and they may not, tests/data/cross-check.tsv records what
-# each does (docs/platform-differences.md explains it), and that is checked instead. The viewer's
-# registration and the usage text are compared too.
+# vantrel-cab.exe under Wine (our Windows layer over the system's SetupIterateCabinetA). The two
+# must list, extract and exit alike, into an empty folder and into one holding an earlier
+# installation; where a cabinet is damaged and they may not, tests/data/cross-check.tsv records
+# what each does (docs/platform-differences.md explains it), and that is checked instead. The
+# viewer's registration and the usage text are compared too.
 #
 #     scripts/cross-check.sh [--update]      --update rewrites tests/data/cross-check.tsv
 #
@@ -21,6 +22,7 @@ case "${1:-}" in
     *) echo "usage: scripts/cross-check.sh [--update]" >&2; exit 2 ;;
 esac
 
+scripts/install-packages.sh wine wine64
 cmake --build build --target vantrel-cab -j"$(nproc)" >/dev/null
 cmake --build build-windows --target vantrel-cab -j"$(nproc)" >/dev/null
 linux_tool="$PWD/build/tools/vantrel-cab"
@@ -63,17 +65,40 @@ tree_of() {
     fi
 }
 
+# What one extraction ended with: its status, and its crash or first message.
+ending_of() {
+    local run=$1
+    if grep -q '^wine: Unhandled' "$run.err"; then
+        printf '; crashed (%s)' "$(grep -o 'Unhandled [a-z ]*fault' "$run.err" | head -n 1)"
+    elif [ -s "$run.err" ]; then
+        printf '; %s' "$(head -n 1 "$run.err")"
+    fi
+}
+
 # One line saying what a side did with a cabinet.
 outcome_of() {
     local side=$1
     printf 'list %s, %s files; extract %s, %s files' \
         "$(cat "$side-list.status")" "$(wc -l <"$side-list.out")" \
         "$(cat "$side-extract.status")" "$(tree_of "$side/out" | wc -l)"
-    if grep -q '^wine: Unhandled' "$side-extract.err"; then
-        printf '; crashed (%s)' "$(grep -o 'Unhandled [a-z ]*fault' "$side-extract.err" | head -n 1)"
-    elif [ -s "$side-extract.err" ]; then
-        printf '; %s' "$(head -n 1 "$side-extract.err")"
-    fi
+    ending_of "$side-extract"
+    printf '; over an installation: extract %s' "$(cat "$side-over.status")"
+    ending_of "$side-over"
+}
+
+# Lays out an earlier installation in a folder: a file at every name the cabinet lists that
+# stays inside it, each longer than most new ones, so that a file written in place or cut short
+# shows in the tree.
+earlier_installation() {
+    local folder=$1 listing=$2 name path
+    mkdir -p "$folder"
+    cut -f1 "$listing" | while IFS= read -r name; do
+        path=${name//\\//}
+        case "/$path/" in */../* | */./* | //* | *:*) continue ;; esac
+        { mkdir -p "$folder/$(dirname "$path")" &&
+            yes "earlier installation of $path" | head -c 65536 >"$folder/$path"; } 2>/dev/null ||
+            true
+    done
 }
 
 # Writes the input as the installer finds it: Images.cab, and the part after a
@@ -100,13 +125,21 @@ for input in tests/data/cabinets/*.cab tests/data/fuzz/*.cab; do
     case_folder="$work/$(echo "$name" | tr '/' '_')"
     place_input "$input" "$case_folder/in"
     # Each side extracts into "out" of a folder of its own, both given the same relative paths,
-    # so that their messages, which name the paths as given, can be compared.
+    # so that their messages, which name the paths as given, can be compared; then again into
+    # "over", a folder that holds an earlier installation.
     for side in linux windows; do
         mkdir "$case_folder/$side"
         (
             cd "$case_folder/$side"
             run "$side" "../$side-list" list ../in/Images.cab
             run "$side" "../$side-extract" extract ../in/Images.cab out
+        )
+    done
+    for side in linux windows; do
+        (
+            cd "$case_folder/$side"
+            earlier_installation over ../linux-list.out
+            run "$side" "../$side-over" extract ../in/Images.cab over
         )
     done
     cd "$case_folder"
@@ -117,6 +150,10 @@ for input in tests/data/cabinets/*.cab tests/data/fuzz/*.cab; do
     { cmp -s linux-list.err windows-list.err && cmp -s linux-extract.err windows-extract.err; } ||
         differences+=("messages")
     [ "$(tree_of linux/out)" = "$(tree_of windows/out)" ] || differences+=("files written")
+    cmp -s linux-over.status windows-over.status || differences+=("status over an installation")
+    cmp -s linux-over.err windows-over.err || differences+=("messages over an installation")
+    [ "$(tree_of linux/over)" = "$(tree_of windows/over)" ] ||
+        differences+=("files over an installation")
     if ((${#differences[@]} == 0)); then
         echo -e "$name\tsame" >>"$observed"
     else

@@ -56,10 +56,12 @@ PVOID ContextOf(UINT mode) {
 }
 
 // Walks the cabinet. What a handler threw stopped the walk and is thrown again here, ahead of
-// the walk's own result: the failure the service reports then is only the stop.
+// the walk's own result: the failure the service reports then is only the stop. The last error
+// is cleared first, so that a failed walk never reports what an earlier call left behind.
 BOOL IterateCabinet(const std::string& cabName, UINT mode) {
     const std::string ansiName = ToAnsi(cabName);
     Callback::BeginWalk();
+    SetLastError(ERROR_SUCCESS);
     const BOOL walked =
         SetupIterateCabinetA(ansiName.c_str(), 0, Callback::CabIterateCallback, ContextOf(mode));
     if (const std::exception_ptr thrown = Callback::TakeWalkError()) {

@@ -10,6 +10,17 @@ FolderCreator& Creator() {
     return creator;
 }
 
+std::string& RefusedFolder() {
+    static std::string folder;
+    return folder;
+}
+
+void DropTrailingBackslash(std::string& folder) {
+    if (folder.size() > 1 && folder.back() == '\\') {
+        folder.pop_back();
+    }
+}
+
 }  // namespace
 
 int MkDir(const std::string& folder) {
@@ -39,6 +50,19 @@ int FolderOutcomeOfError(DWORD code) {
             // The name is taken, or we may not create it there.
             return RuntimeError::PathFileAccessError;
     }
+}
+
+void NoteRefusedFolder(const std::string& folder) {
+    RefusedFolder() = folder;
+    DropTrailingBackslash(RefusedFolder());
+}
+
+DWORD WriteErrorInFolder(DWORD error, std::string folder) {
+    DropTrailingBackslash(folder);
+    if (error == ERROR_PATH_NOT_FOUND && !folder.empty() && folder == RefusedFolder()) {
+        return ERROR_ACCESS_DENIED;
+    }
+    return error;
 }
 
 }  // namespace vantrel

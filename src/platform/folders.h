@@ -35,4 +35,16 @@ int CreateOneFolder(const std::string& folder);
 // (ERROR_SUCCESS gives 0): the one rule every platform layer answers by.
 int FolderOutcomeOfError(DWORD code);
 
+// A folder that may not be created gets the outcome of one that exists (75), which lets its
+// files be tried: they find no folder, and their write fails with ERROR_PATH_NOT_FOUND, which
+// hides the reason. The platform's folder creation notes the last folder refused for want of
+// rights (ERROR_ACCESS_DENIED), and the cabinet service reports a file that could not be written
+// there through WriteErrorInFolder, which gives back the reason.
+void NoteRefusedFolder(const std::string& folder);
+
+// `error` for a file that could not be written in `folder` (a Windows path, with or without its
+// trailing ""): ERROR_ACCESS_DENIED for ERROR_PATH_NOT_FOUND in the folder last refused, else
+// `error` itself.
+DWORD WriteErrorInFolder(DWORD error, std::string folder);
+
 }  // namespace vantrel

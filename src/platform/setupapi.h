@@ -2,7 +2,9 @@
 
 // The cabinet iteration service of the Windows Setup API: it walks a Microsoft Cabinet file and
 // calls the caller back for every event of the walk, with the records and notification numbers
-// Windows publishes. On Windows it is the system's own; elsewhere it is built on libmspack.
+// Windows publishes. On Windows our layer stands in front of the system's own, which writes a
+// file in place; elsewhere the service is built on libmspack. Either way it keeps the promises
+// below.
 
 #include "platform/win_types.h"
 
@@ -54,8 +56,24 @@ struct FILEPATHS_A {
 using PSP_FILE_CALLBACK_A = UINT(CALLBACK*)(PVOID Context, UINT Notification, UINT_PTR Param1,
                                             UINT_PTR Param2);
 
-// Walks the cabinet at `CabinetFile` (a Windows path in the ANSI code page). Returns nonzero when
-// the walk finished; zero when it failed, with the reason left in GetLastError().
+}  // namespace vantrel
+
+#endif
+
+namespace vantrel {
+
+// Walks the cabinet at `CabinetFile` (a Windows path in the ANSI code page) and, when it is the
+// first part of a cabinet set, every further part, found beside the part before unless the
+// callback names another folder (SPFILENOTIFY_NEEDNEWCABINET). Returns nonzero when the walk
+// finished; zero when it failed, with the reason left in GetLastError().
+//
+// Beyond the system's protocol:
+// - A file is written whole or not at all: until it is complete, a file already at the target
+//   stays as it was, also when the program is killed; a killed walk leaves at worst a hidden
+//   temporary file, which the next walk writing into that folder removes.
+// - A nonzero answer to SPFILENOTIFY_FILEEXTRACTED or SPFILENOTIFY_NEEDNEWCABINET, and
+//   FILEOP_ABORT, end the walk with that reason (FILEOP_ABORT: the record's Win32Error).
+// - Everything written is on stable storage before the walk reports success.
 //
 // As with the system's own service, `MsgHandler` must not let a C++ exception out: a walk cannot
 // carry one back to the caller. One that escapes anyway ends the program (std::terminate), so
@@ -64,5 +82,3 @@ BOOL SetupIterateCabinetA(PCSTR CabinetFile, DWORD Reserved, PSP_FILE_CALLBACK_A
                           PVOID Context);
 
 }  // namespace vantrel
-
-#endif

@@ -1,6 +1,8 @@
 // Extracting with Extract: targets, folders, events, and the files written byte for byte.
 
 #include "cabinet/cabinet_fixture.h"
+#include "cabinet/extract_outcome.h"
+#include "support/host_program.h"
 #include "support/platform.h"
 
 namespace vantrel::test {
@@ -123,9 +125,8 @@ TEST_F(CabinetTest, OutputFileReceivesEveryFileAndTheLastOneWins) {
                                                    {.Name = "three", .Data = "third"}}));
     const auto run = ExtractRecorded(*cab, Windows("out"), "all.bin");
     EXPECT_EQ(run.after, (Names(3, Windows("out\\all.bin"))));
-    // Wine's service writes over a file that is there without cutting it to the new length.
-    EXPECT_EQ(ReadTree(Host("out")),
-              (FileSet{{"all.bin", OnPlatform<std::string>("third", "thirdd")}}));
+    // Each file replaces the one before whole: the shorter last one keeps no tail of "second".
+    EXPECT_EQ(ReadTree(Host("out")), (FileSet{{"all.bin", "third"}}));
 }
 
 TEST_F(CabinetTest, CancelledFileIsNeitherWrittenNorCountedAndGetsNoFolder) {
@@ -140,6 +141,139 @@ TEST_F(CabinetTest, CancelledFileIsNeitherWrittenNorCountedAndGetsNoFolder) {
     EXPECT_EQ(ListFiles(Host("out")), (Names{"a.jpg"}));
     EXPECT_FALSE(std::filesystem::exists(Host("out/s")));
     EXPECT_EQ(cab->NotWritten(), Names{});
+}
+
+// Bytes no compressor shrinks, like a photograph's.
+std::string Noise(std::size_t size) {
+    std::string bytes(size, '\0');
+    std::uint32_t state = 12345;
+    for (char& byte : bytes) {
+        state = state * 1103515245 + 12345;
+        byte = static_cast<char>(state >> 24);
+    }
+    return bytes;
+}
+
+// An installation over an earlier one, whose files are longer than the new ones.
+class OverAnInstallationTest : public OutcomeTest {
+  protected:
+    const FileSet new_ = {{"a.txt", "new a"}, {"sub/b.bmp", Noise(100000)}};
+    const std::string cabinet_ = MakeGcabCabinet("cabs/x.cab", new_, true);
+    const FileSet earlier_ = {{"a.txt", "LONGER OLD A OF AN EARLIER INSTALLATION"},
+                              {"sub/b.bmp", "old b"}};
+};
+
+// The data breaks off inside the second file: it keeps its old content, and the reason raised is
+// the data's, not what a successful step before left behind.
+TEST_F(OverAnInstallationTest, CabinetCutShortLeavesTheOldFileWhole) {
+    const std::string whole = ReadFile(Host("cabs/x.cab"));
+    const auto extracted =
+        ExtractCabinet(PutCabinet("cut.cab", whole.substr(0, whole.size() - 50000)), earlier_);
+    EXPECT_EQ(extracted.Error, kInvalidData);
+    EXPECT_TRUE(extracted.Output.at("sub/b.bmp") == "old b");
+    // The first file lies whole before the break; a service may write it or fail first.
+    const std::string& a = extracted.Output.at("a.txt");
+    EXPECT_TRUE(a == "new a" || a == earlier_.at("a.txt")) << a;
+}
+
+// A running viewer holds an image open. Windows replaces no file another program holds without
+// sharing its deletion: the file is reported as not written and stays. POSIX replaces the name,
+// and the holder goes on reading the file it opened.
+TEST_F(OverAnInstallationTest, TargetHeldByAnotherProcess) {
+    for (const auto& [name, content] : earlier_) {
+        std::filesystem::create_directories(Host("out/" + name).parent_path());
+        WriteFile(Host("out/" + name), content);
+    }
+    const HeldByAnotherProcess viewer(Host("out/sub/b.bmp"));
+    const auto extracted = ExtractCabinet(cabinet_);
+    EXPECT_EQ(extracted.Error, OnPlatform(kFinished, kAccessDenied));
+    EXPECT_TRUE(extracted.Output.at("sub/b.bmp") ==
+                OnPlatform<std::string>(new_.at("sub/b.bmp"), "old b"));
+    EXPECT_EQ(extracted.Output.at("a.txt"), "new a");
+}
+
+// Targets in the way. Prepare lays out the folder "out" before the extraction.
+struct InTheWayCase {
+    const char* Label;
+    std::function<void(const std::filesystem::path& out)> Prepare;
+    ErrorText Error;
+    FileSet Output;
+    std::vector<std::string> Folders;  // folders under C:\out afterwards, besides "sub"
+};
+
+void PrintTo(const InTheWayCase& value, std::ostream* out) {
+    *out << value.Label;
+}
+
+class InTheWayTest : public OutcomeTest, public ::testing::WithParamInterface<InTheWayCase> {};
+
+TEST_P(InTheWayTest, RaisesAndLeavesWhatWasThere) {
+    std::filesystem::create_directories(Host("out/sub"));
+    GetParam().Prepare(Host("out"));
+    const auto cabinet =
+        PutCabinet("x.cab", BuildStoredCab({{.Name = "a.txt", .Data = "alpha"},
+                                            {.Name = "sub\\b.txt", .Data = "bravo"}}));
+    const auto extracted = ExtractCabinet(cabinet);
+    EXPECT_EQ(extracted.Error, GetParam().Error);
+    EXPECT_EQ(extracted.Output, GetParam().Output);
+    for (const auto& folder : GetParam().Folders) {
+        EXPECT_TRUE(std::filesystem::is_directory(Host("out") / folder)) << folder;
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Targets, InTheWayTest,
+    ::testing::Values(InTheWayCase{"TargetIsAFolder",
+                                   [](const std::filesystem::path& out) {
+                                       std::filesystem::create_directories(out / "sub/b.txt");
+                                       WriteFile(out / "sub/b.txt/inside", "kept");
+                                   },
+                                   kAccessDenied,
+                                   {{"a.txt", "alpha"}, {"sub/b.txt/inside", "kept"}},
+                                   {"sub/b.txt"}},
+                      // Windows refuses to replace a read-only file, administrators included.
+                      InTheWayCase{"TargetIsReadOnly",
+                                   [](const std::filesystem::path& out) {
+                                       WriteFile(out / "sub/b.txt", "read-only");
+                                       std::filesystem::permissions(out / "sub/b.txt",
+                                                                    std::filesystem::perms(0444));
+                                   },
+                                   kAccessDenied,
+                                   {{"a.txt", "alpha"}, {"sub/b.txt", "read-only"}},
+                                   {}},
+                      // The target's folder "exists" as a file: the write finds no folder there.
+                      InTheWayCase{"FolderIsAFile",
+                                   [](const std::filesystem::path& out) {
+                                       std::filesystem::remove(out / "sub");
+                                       WriteFile(out / "sub", "a file named like the folder");
+                                   },
+                                   kPathNotFound,
+                                   {{"a.txt", "alpha"}, {"sub", "a file named like the folder"}},
+                                   {}}),
+    [](const auto& info) { return std::string(info.param.Label); });
+
+// A killed run's temporary file goes with the next run that writes into its folder; a file of the
+// user's that is only named alike stays.
+TEST_F(CabinetTest, LeftoverTemporaryFileIsRemoved) {
+    std::filesystem::create_directories(Host("out"));
+    WriteFile(Host("out/.a.jpg.vantrel-x1Y2z3"), "left by a killed run");
+    WriteFile(Host("out/a.jpg.vantrel-x1Y2z3"), "the user's");
+    auto cab = CabFor(WriteStoredCabinet("x.cab", {{.Name = "a.jpg", .Data = "A"}}));
+    EXPECT_TRUE(cab->Extract("", Windows("out"), ""));
+    EXPECT_EQ(ListFiles(Host("out")), (Names{"a.jpg", "a.jpg.vantrel-x1Y2z3"}));
+}
+
+// sysfs lets nobody make a folder in it, administrators included: the file is reported as access
+// denied, not as a missing path.
+TEST_F(CabinetTest, FolderThatMayNotBeMadeRaisesAccessDenied) {
+    std::error_code refused;
+    if (std::filesystem::create_directory(HostPathOf("Z:\\sys\\vantrel"), refused) ||
+        (refused != std::errc::permission_denied &&
+         refused != std::errc::operation_not_permitted)) {
+        GTEST_SKIP() << "sysfs does not refuse folders here: " << refused.message();
+    }
+    auto cab = CabFor(WriteStoredCabinet("x.cab", {{.Name = "vantrel\\a.txt", .Data = "A"}}));
+    EXPECT_EQ(TextOf(RaisedBy([&] { cab->Extract("", "Z:\\sys", ""); })), kAccessDenied);
 }
 
 class UncreatableFolderTest : public CabinetTest,

@@ -4,6 +4,7 @@
 // Wine, which starts the host's programs as they are.
 
 #include <filesystem>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -17,5 +18,20 @@ int RunHostProgram(const std::string& program, const std::vector<std::string>& a
 // `path` as the host's programs name it: itself on POSIX, the Unix path Wine maps it to on
 // Windows.
 std::string HostSystemPath(const std::filesystem::path& path);
+
+// Holds the existing file `path` open in a child process, as a running viewer holds an image,
+// until destroyed: on Windows opened for reading without FILE_SHARE_DELETE (a program's usual
+// way), on POSIX as a descriptor.
+class HeldByAnotherProcess {
+  public:
+    explicit HeldByAnotherProcess(const std::filesystem::path& path);
+    ~HeldByAnotherProcess();
+    HeldByAnotherProcess(const HeldByAnotherProcess&) = delete;
+    HeldByAnotherProcess& operator=(const HeldByAnotherProcess&) = delete;
+
+  private:
+    struct Child;
+    std::unique_ptr<Child> child_;
+};
 
 }  // namespace vantrel::test

@@ -162,12 +162,12 @@ TEST_F(ResourcesTest, TheVersionRecordIsStoredAsJapanese) {
     EXPECT_EQ(languages, std::vector<WORD>{0x0411});
 }
 
-TEST_F(ResourcesTest, ManifestAsksForNoElevationSystemDpiAndCommonControlsSix) {
+TEST_F(ResourcesTest, ManifestAsksForAdministratorSystemDpiAndCommonControlsSix) {
     const HRSRC found = FindResourceA(module_, CREATEPROCESS_MANIFEST_RESOURCE_ID, RT_MANIFEST);
     ASSERT_NE(found, nullptr);
     const auto* data = static_cast<const char*>(LockResource(LoadResource(module_, found)));
     const std::string manifest(data, SizeofResource(module_, found));
-    for (const char* part : {"level=\"asInvoker\"",
+    for (const char* part : {"level=\"requireAdministrator\"",
                              "<dpiAware xmlns=\"http://schemas.microsoft.com/SMI/2005/"
                              "WindowsSettings\">true</dpiAware>",
                              "name=\"Microsoft.Windows.Common-Controls\" version=\"6.0.0.0\""}) {

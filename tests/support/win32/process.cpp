@@ -103,6 +103,49 @@ int RunHostProgram(const std::string& program, const std::vector<std::string>& a
     return AwaitedStatus(statusFile);
 }
 
+// A command interpreter reading its commands from a pipe: it ends when the pipe closes. It
+// inherits the file's handle, which the test then lets go of.
+struct HeldByAnotherProcess::Child {
+    PROCESS_INFORMATION Process{};
+    HANDLE Release = nullptr;
+};
+
+HeldByAnotherProcess::HeldByAnotherProcess(const std::filesystem::path& path)
+    : child_(std::make_unique<Child>()) {
+    SECURITY_ATTRIBUTES inherited{sizeof inherited, nullptr, TRUE};
+    const HANDLE file = CreateFileW(path.wstring().c_str(), GENERIC_READ, FILE_SHARE_READ,
+                                    &inherited, OPEN_EXISTING, 0, nullptr);
+    const HANDLE nowhere =
+        CreateFileW(L"NUL", GENERIC_WRITE, FILE_SHARE_WRITE, &inherited, OPEN_EXISTING, 0, nullptr);
+    HANDLE commands = nullptr;
+    if (file == INVALID_HANDLE_VALUE || !CreatePipe(&commands, &child_->Release, &inherited, 0)) {
+        throw std::runtime_error("cannot hold " + path.string());
+    }
+    SetHandleInformation(child_->Release, HANDLE_FLAG_INHERIT, 0);
+    STARTUPINFOW startup{};
+    startup.cb = sizeof startup;
+    startup.dwFlags = STARTF_USESTDHANDLES;
+    startup.hStdInput = commands;
+    startup.hStdOutput = startup.hStdError = nowhere;
+    std::wstring commandLine = L"cmd.exe /q";
+    const BOOL started =
+        CreateProcessW(nullptr, commandLine.data(), nullptr, nullptr, TRUE, CREATE_NO_WINDOW,
+                       nullptr, nullptr, &startup, &child_->Process);
+    for (const HANDLE handle : {file, nowhere, commands}) {
+        CloseHandle(handle);
+    }
+    if (!started) {
+        throw std::runtime_error("cannot start cmd.exe");
+    }
+}
+
+HeldByAnotherProcess::~HeldByAnotherProcess() {
+    CloseHandle(child_->Release);
+    WaitForSingleObject(child_->Process.hProcess, INFINITE);
+    CloseHandle(child_->Process.hProcess);
+    CloseHandle(child_->Process.hThread);
+}
+
 std::string HostSystemPath(const std::filesystem::path& path) {
     const auto hostPath = HostPathOfWindowsPath(std::filesystem::absolute(path).wstring());
     if (!hostPath) {

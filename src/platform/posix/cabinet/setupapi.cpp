@@ -12,6 +12,7 @@
 #include <string_view>
 #include <utility>
 
+#include "platform/folders.h"
 #include "platform/kernel.h"
 #include "platform/posix/cabinet/errors.h"
 #include "platform/posix/cabinet/io.h"
@@ -349,7 +350,8 @@ FileOutcome CabinetWalk::WriteFile(mscabd_file& file, std::string_view target) {
         return {host.Error};
     }
     if (const DWORD error = output_.Create(host.Path); error != ERROR_SUCCESS) {
-        return {error};
+        const std::string_view folder = target.substr(0, target.find_last_of('\\') + 1);
+        return {WriteErrorInFolder(error, FromAnsi(folder))};
     }
     if (mszip_.Extract(*cabinet_, file, output_)) {
         return {output_.Commit(ModificationTimeOf(file))};

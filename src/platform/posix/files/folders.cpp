@@ -46,7 +46,11 @@ int CreateOneFolder(const std::string& folder) {
         NoteFolderSeen(existing);
         return kFolderCreated;
     }
-    return errno == EEXIST ? OutcomeOfTakenName(existing) : OutcomeOfErrno(errno);
+    const int error = errno;
+    if (error == EACCES || error == EPERM) {
+        NoteRefusedFolder(folder);
+    }
+    return error == EEXIST ? OutcomeOfTakenName(existing) : OutcomeOfErrno(error);
 }
 
 }  // namespace vantrel

@@ -10,7 +10,11 @@ int CreateOneFolder(const std::string& folder) {
     if (CreateDirectoryA(win32::AnsiFromUtf8(folder).c_str(), nullptr)) {
         return kFolderCreated;
     }
-    return FolderOutcomeOfError(GetLastError());
+    const DWORD error = GetLastError();
+    if (error == ERROR_ACCESS_DENIED) {
+        NoteRefusedFolder(folder);
+    }
+    return FolderOutcomeOfError(error);
 }
 
 }  // namespace vantrel
