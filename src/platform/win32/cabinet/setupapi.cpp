@@ -1,6 +1,6 @@
 // Our layer in front of the system's SetupIterateCabinetA. The callback sees the protocol it
 // sees from the system, with the promises platform/setupapi.h makes: the system's service writes
-// into a hidden temporary file, which replaces the target only once it is complete and on stable
+// into a temporary file, which replaces the target only once it is complete and on stable
 // storage; a walk that ends early leaves no file of its own behind; every part of a cabinet set
 // is walked; and the walk ends at the callback's first refusal, which Wine's service passes over.
 

@@ -64,10 +64,11 @@ DWORD TemporaryFile::Reserve(const std::string& target) {
             return ERROR_BUFFER_OVERFLOW;
         }
         // CREATE_NEW: the service opens its target without cutting it, so it must start empty.
-        handle_ = CreateFileA(path->c_str(), GENERIC_READ | GENERIC_WRITE,
-                              FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
-                              CREATE_NEW, FILE_ATTRIBUTE_HIDDEN, nullptr);
-        if (handle_ != INVALID_HANDLE_VALUE) {
+        const HANDLE reserved =
+            CreateFileA(path->c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                        CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr);
+        if (reserved != INVALID_HANDLE_VALUE) {
+            CloseHandle(reserved);
             target_ = target;
             path_ = *path;
             return ERROR_SUCCESS;
@@ -85,22 +86,36 @@ DWORD TemporaryFile::Reserve(const std::string& target) {
 // rename itself on Windows; under Wine the walk flushes the folders at its end. A new target,
 // the usual case, costs one rename; only a name that is taken is looked at.
 DWORD TemporaryFile::Replace() {
-    BOOL done = FlushFileBuffers(handle_);
-    // The file becomes a plain one: the hidden attribute belongs to the temporary file only.
-    FILE_BASIC_INFO plain{};
-    plain.FileAttributes = FILE_ATTRIBUTE_NORMAL;
-    done = done && SetFileInformationByHandle(handle_, FileBasicInfo, &plain, sizeof plain);
-    done = done && (MoveFileExA(path_.c_str(), target_.c_str(), MOVEFILE_WRITE_THROUGH) ||
-                    ReplaceExisting());
+    const BOOL done =
+        Flush() &&
+        (MoveFileExA(path_.c_str(), target_.c_str(), MOVEFILE_WRITE_THROUGH) || ReplaceExisting());
     if (!done) {
         const DWORD error = GetLastError();
         Discard();
         return error != ERROR_SUCCESS ? error : ERROR_WRITE_FAULT;
     }
-    CloseHandle(handle_);
-    handle_ = INVALID_HANDLE_VALUE;
     path_.clear();
     return ERROR_SUCCESS;
+}
+
+// The service has closed the file by the time it is replaced: it goes on to the next file, or
+// has ended the walk. Attributes it took from the cabinet go, as on every other platform: an
+// installed image read-only would refuse the next installation.
+BOOL TemporaryFile::Flush() const {
+    if (!SetFileAttributesA(path_.c_str(), FILE_ATTRIBUTE_NORMAL)) {
+        return FALSE;
+    }
+    const HANDLE file =
+        CreateFileA(path_.c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                    OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (file == INVALID_HANDLE_VALUE) {
+        return FALSE;
+    }
+    const BOOL flushed = FlushFileBuffers(file);
+    const DWORD error = GetLastError();
+    CloseHandle(file);
+    SetLastError(error);
+    return flushed;
 }
 
 // After a rename refused for a name that is taken. Windows replaces neither a folder nor a
@@ -121,11 +136,9 @@ BOOL TemporaryFile::ReplaceExisting() const {
 }
 
 void TemporaryFile::Discard() noexcept {
-    if (handle_ == INVALID_HANDLE_VALUE) {
+    if (path_.empty()) {
         return;
     }
-    CloseHandle(handle_);
-    handle_ = INVALID_HANDLE_VALUE;
     // When the service still holds it, the file stays for a later walk to remove.
     DeleteFileA(path_.c_str());
     path_.clear();

@@ -2,13 +2,15 @@
 
 // The file the system's service writes in place of a target. The service opens the target it is
 // given and writes into it without cutting it to the new length, so a target must never be given
-// to it: it gets a fresh, empty, hidden temporary file ".<name>.vantrel-XXXXXX" beside the
-// target, which takes the target's name in one step once it is complete and on stable storage.
-// Until then a file already at the target stays as it was, even when the program is killed.
+// to it: it gets a fresh, empty temporary file ".<name>.vantrel-XXXXXX" beside the target, which
+// takes the target's name in one step once it is complete and on stable storage. Until then a
+// file already at the target stays as it was, even when the program is killed.
 //
-// The layer holds a handle on the temporary file for as long as the file bears that name, which
-// lets the service in (it shares reading and writing) but keeps a cleaning run from taking it:
-// a file of that name that nobody holds is one a killed run left behind.
+// The temporary file is a plain file, and the layer holds no handle on it while the service
+// writes: how the system's service opens its target is not published, and a service that opens
+// with CREATE_ALWAYS cannot open a hidden file, one that shares nothing cannot open a file
+// someone else holds. A file of that name that nobody holds open is one a killed run left
+// behind; while a service writes one, its handle keeps a cleaning run from taking it.
 
 #include <windows.h>
 
@@ -29,7 +31,7 @@ class TemporaryFile {
     // temporary file's path would not fit MAX_PATH bytes).
     DWORD Reserve(const std::string& target);
 
-    bool IsReserved() const { return handle_ != INVALID_HANDLE_VALUE; }
+    bool IsReserved() const { return !path_.empty(); }
     const std::string& Path() const { return path_; }
     const std::string& Target() const { return target_; }
 
@@ -43,11 +45,11 @@ class TemporaryFile {
     void Discard() noexcept;
 
   private:
+    BOOL Flush() const;
     BOOL ReplaceExisting() const;
 
     std::string target_;
     std::string path_;
-    HANDLE handle_ = INVALID_HANDLE_VALUE;
 };
 
 // Whether `name` has the form of a temporary file's name.
