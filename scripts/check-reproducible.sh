@@ -52,7 +52,8 @@ build_in "$first"
 build_in "$second"
 
 if [ "$bundles" = yes ]; then
-    built=(dist/Vantrel-1.00-win64.zip dist/vantrel-1.00-linux-x86_64.tar.gz)
+    version=$("$first/scripts/version.sh")
+    built=("dist/Vantrel-$version-win64.zip" "dist/vantrel-$version-linux-x86_64.tar.gz")
 else
     built=(out/bin/Vantrel.exe out/bin/vantrel-cab.exe)
 fi

@@ -5,7 +5,8 @@
 #
 # With a display, the desktop program starts: press "OK" to install the images into
 # demo/prefix/drive_c/Program Files/ZORVIK. Without one, the same installation runs through the
-# command-line tool vantrel-cab, and the script says how to see the windows under Xvfb.
+# command-line tool vantrel-cab, and the script says how to see the windows under Xvfb. On an
+# X server of its own the program waits in "Confirm" for "OK" (README.md says how to reach it).
 set -euo pipefail
 cd "$(dirname "$0")/.."
 root="$PWD"
@@ -52,8 +53,10 @@ if [ -n "${DISPLAY:-}${WAYLAND_DISPLAY:-}" ]; then
     "$demo/Setup/vantrel" || status=$?
 else
     echo "No display: installing through vantrel-cab instead. To see the windows, run"
-    echo "    xvfb-run -a -s '-screen 0 1280x800x24' scripts/demo.sh"
-    echo "with a VNC viewer or screenshots, or run scripts/demo.sh on a desktop."
+    echo "    Xvfb :57 -screen 0 1280x800x24 &"
+    echo "    DISPLAY=:57 scripts/demo.sh"
+    echo "and look at display :57 with screenshots, xdotool or a VNC viewer (README.md, \"Two"
+    echo "commands\"), or run scripts/demo.sh on a desktop."
     status=0
     build/tools/vantrel-cab extract "$demo/Setup/Images.cab" "$viewer" || status=$?
 fi

@@ -84,7 +84,11 @@ INSTANTIATE_TEST_SUITE_P(
                      {"mszip2.txt", "This also is compressed with MS-ZIP\n"},
                      {"lzx1.txt", "This is LZX compressed\n"},
                      {"lzx2.txt", "This is also LZX compressed\n"}}},
-        FixtureCase{"reserve_HFD.cab", {{"test1.txt", "TEST\n"}, {"test2.txt", "test\n"}}}));
+        FixtureCase{"reserve_HFD.cab", {{"test1.txt", "TEST\n"}, {"test2.txt", "test\n"}}},
+        // A vendor may sign Images.cab: the signature follows the cabinet.
+        FixtureCase{"signed.cab",
+                    {{"readme.txt", "signed by its vendor\n"},
+                     {"set1/image.txt", "an image in a folder\n"}}}));
 
 class OutputPathTest : public CabinetTest, public ::testing::WithParamInterface<const char*> {};
 

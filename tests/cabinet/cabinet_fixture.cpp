@@ -21,8 +21,9 @@ std::string CabinetTest::MakeGcabCabinet(const std::string& cabinet, const FileS
                                          bool compress) {
     const TempDir source;
     for (const auto& [name, content] : files) {
-        std::filesystem::create_directories((source / name).parent_path());
-        WriteFile(source / name, content);
+        const auto path = source.Path() / Utf8Path(name);
+        std::filesystem::create_directories(path.parent_path());
+        WriteFile(path, content);
     }
     std::filesystem::create_directories(Host(cabinet).parent_path());
     MakeCabWithGcab(Host(cabinet), source.Path(), compress);

@@ -60,7 +60,7 @@ ExtractOutcome OutcomeTest::ExtractCabinet(const std::string& cabinet, const Fil
     outcome.NotWritten = cab->NotWritten();
     for (const auto& name : ListFiles(Host(kOutput))) {
         if (!IsTemporary(name)) {
-            outcome.Output[name] = ReadFile(Host(kOutput) / name);
+            outcome.Output[name] = ReadFile(Host(kOutput) / Utf8Path(name));
         }
     }
     EXPECT_EQ(TreeOutsideOutput(), outsideBefore) << "written outside the output folder";

@@ -2,6 +2,8 @@
 
 #include <algorithm>
 
+#include "support/temp_dir.h"
+
 namespace vantrel::test {
 
 namespace fs = std::filesystem;
@@ -23,7 +25,7 @@ std::string ScratchFolder::Resolved(const std::string& text) const {
 std::vector<std::string> ScratchFolder::Tree() const {
     std::vector<std::string> entries;
     for (const auto& entry : fs::recursive_directory_iterator(host_)) {
-        entries.push_back(entry.path().lexically_relative(host_).generic_string());
+        entries.push_back(Utf8Text(entry.path().lexically_relative(host_)));
     }
     std::sort(entries.begin(), entries.end());
     return entries;

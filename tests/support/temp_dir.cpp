@@ -53,6 +53,15 @@ ScopedEnv::~ScopedEnv() {
     SetProcessVariable(name_, previous_);
 }
 
+fs::path Utf8Path(const std::string& text) {
+    return fs::path(std::u8string(text.begin(), text.end()));
+}
+
+std::string Utf8Text(const fs::path& path) {
+    const std::u8string text = path.generic_u8string();
+    return std::string(text.begin(), text.end());
+}
+
 void WriteFile(const fs::path& path, const std::string& bytes) {
     std::ofstream out(path, std::ios::binary | std::ios::trunc);
     out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
@@ -73,7 +82,7 @@ std::vector<std::string> ListFiles(const fs::path& root) {
     for (const auto& entry : fs::recursive_directory_iterator(root)) {
         std::error_code unreadable;  // a link in a circle, for one, is no file
         if (entry.is_regular_file(unreadable)) {
-            files.push_back(entry.path().lexically_relative(root).generic_string());
+            files.push_back(Utf8Text(entry.path().lexically_relative(root)));
         }
     }
     std::sort(files.begin(), files.end());

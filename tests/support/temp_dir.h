@@ -39,10 +39,15 @@ class ScopedEnv {
 // Sets an environment variable of the process; nullopt removes it. Each platform provides it.
 void SetProcessVariable(const std::string& name, const std::optional<std::string>& value);
 
+// Paths as the tests' UTF-8 text, and back with "/" separators: on Windows a plain string is
+// read in another code page.
+std::filesystem::path Utf8Path(const std::string& text);
+std::string Utf8Text(const std::filesystem::path& path);
+
 void WriteFile(const std::filesystem::path& path, const std::string& bytes);
 std::string ReadFile(const std::filesystem::path& path);
 
-// Every regular file under `root`, as paths relative to it with "/" separators, sorted.
+// Every regular file under `root`, as UTF-8 paths relative to it with "/" separators, sorted.
 std::vector<std::string> ListFiles(const std::filesystem::path& root);
 
 }  // namespace vantrel::test

@@ -2,9 +2,12 @@
 // sees from the system, with the promises platform/setupapi.h makes: the system's service writes
 // into a temporary file, which replaces the target only once it is complete and on stable
 // storage; a walk that ends early leaves no file of its own behind; every part of a cabinet set
-// is walked; and the walk ends at the callback's first refusal, which Wine's service passes over.
+// is walked; names stored as UTF-8 arrive in the ANSI code page, as all others; and the walk
+// ends at the callback's first refusal, which Wine's service passes over.
 
 #include "platform/setupapi.h"
+
+#include <fdi.h>
 
 #include <cstring>
 #include <new>
@@ -174,9 +177,12 @@ UINT CabinetWalk::Dispatch(UINT notification, UINT_PTR param1, UINT_PTR param2) 
     }
 }
 
-// The one place where a name stored in the cabinet becomes the name the callback is given.
+// The one place where a name stored in the cabinet becomes the name the callback is given: in
+// the ANSI code page, as every text of the service. The system's service hands a name over as
+// stored, with the flag that says it is UTF-8 in DosAttribs (which the callback sees too).
 std::string CabinetWalk::NameForCallback(const FILE_IN_CABINET_INFO_A& record) const {
-    return record.NameInCabinet != nullptr ? record.NameInCabinet : "";
+    const std::string stored = record.NameInCabinet != nullptr ? record.NameInCabinet : "";
+    return (record.DosAttribs & _A_NAME_IS_UTF) != 0 ? win32::ExactAnsiFromUtf8(stored) : stored;
 }
 
 UINT CabinetWalk::OnFileInCabinet(FILE_IN_CABINET_INFO_A& record, UINT_PTR cabinet) {

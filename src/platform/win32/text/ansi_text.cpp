@@ -15,15 +15,15 @@ std::wstring WideFrom(std::string_view bytes, unsigned codePage) {
     return wide;
 }
 
-std::string BytesFrom(std::wstring_view wide, unsigned codePage) {
+std::string BytesFrom(std::wstring_view wide, unsigned codePage, unsigned long flags) {
     if (wide.empty()) {
         return {};
     }
     const int size = static_cast<int>(wide.size());
     const int length =
-        WideCharToMultiByte(codePage, 0, wide.data(), size, nullptr, 0, nullptr, nullptr);
+        WideCharToMultiByte(codePage, flags, wide.data(), size, nullptr, 0, nullptr, nullptr);
     std::string bytes(static_cast<size_t>(length), '\0');
-    WideCharToMultiByte(codePage, 0, wide.data(), size, bytes.data(), length, nullptr, nullptr);
+    WideCharToMultiByte(codePage, flags, wide.data(), size, bytes.data(), length, nullptr, nullptr);
     return bytes;
 }
 
@@ -33,6 +33,13 @@ std::string Utf8FromAnsi(std::string_view ansi) {
 
 std::string AnsiFromUtf8(std::string_view utf8) {
     return BytesFrom(WideFrom(utf8, CP_UTF8), CP_ACP);
+}
+
+// Windows takes no flags for conversions into UTF-8, the ANSI code page of systems set to use it,
+// which holds every character anyway.
+std::string ExactAnsiFromUtf8(std::string_view utf8) {
+    const unsigned long flags = GetACP() == CP_UTF8 ? 0 : WC_NO_BEST_FIT_CHARS;
+    return BytesFrom(WideFrom(utf8, CP_UTF8), CP_ACP, flags);
 }
 
 }  // namespace vantrel::win32
