@@ -10,8 +10,8 @@
 #include "app/gui_test_support.h"
 #include "dialog/frm_confirm.h"
 #include "platform/forms/runtime.h"
-#include "platform/message_box.h"
 #include "support/cab_builder.h"
+#include "support/program_recorders.h"
 
 namespace vantrel::test {
 namespace {

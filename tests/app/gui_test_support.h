@@ -12,19 +12,27 @@
 
 #include "platform/cursors.h"
 #include "platform/forms/program.h"
-#include "platform/forms/program_recorders.h"
 #include "platform/forms/runtime.h"
 #include "support/posix/temp_prefix.h"
+#include "support/program_recorders.h"
 
 namespace vantrel::test {
 
 class GuiEnvironment : public ::testing::Environment {
   public:
-    void SetUp() override { runtime_ = std::make_unique<FormsRuntime>("vantrel-tests"); }
-    void TearDown() override { runtime_.reset(); }
+    void SetUp() override {
+        runtime_ = std::make_unique<FormsRuntime>("vantrel-tests");
+        run_ = std::make_unique<ProgramRun>(
+            ProgramServices{.Windows = runtime_->WindowedServices().Windows});
+    }
+    void TearDown() override {
+        run_.reset();
+        runtime_.reset();
+    }
 
   private:
     std::unique_ptr<FormsRuntime> runtime_;
+    std::unique_ptr<ProgramRun> run_;
 };
 
 inline const bool kGuiEnvironmentRegistered =

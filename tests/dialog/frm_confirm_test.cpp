@@ -13,8 +13,8 @@
 #include "cabinet/cab_file.h"
 #include "platform/cursors.h"
 #include "platform/forms/runtime.h"
-#include "platform/message_box.h"
 #include "support/cab_builder.h"
+#include "support/program_recorders.h"
 
 namespace vantrel::test {
 namespace {
@@ -402,13 +402,12 @@ TEST_F(ConfirmTest, TheCursorWaitsDuringTheRunAndIsBackForTheClosingMessage) {
     RegisterViewer();
     const HCURSOR wait = LoadCursorA(nullptr, IDC_WAIT);
     std::vector<std::pair<std::string, bool>> shown;  // text, waiting
-    const auto previous = SetMessageBoxPresenter(
-        [&](const std::string& text) { shown.emplace_back(text, GetCursor() == wait); });
     {
+        const ProgramRun watching(WithMessageBoxes(
+            [&](const std::string& text) { shown.emplace_back(text, GetCursor() == wait); }));
         const auto dialog = Load();
         dialog->Command1[0].Click();
     }
-    SetMessageBoxPresenter(previous);
     EXPECT_EQ(shown, (std::vector<std::pair<std::string, bool>>{{"Error22", true},
                                                                 {"GetInfo Error", true}}));
     EXPECT_EQ(GetCursor(), LoadCursorA(nullptr, IDC_ARROW));
@@ -417,11 +416,12 @@ TEST_F(ConfirmTest, TheCursorWaitsDuringTheRunAndIsBackForTheClosingMessage) {
     MakeCabinet(kImages);
     shown.clear();
     EndOfRunRecorder second;
-    SetMessageBoxPresenter([&](const std::string& text) {
-        shown.emplace_back(text, GetCursor() != LoadCursorA(nullptr, IDC_ARROW));
-    });
-    Load()->Command1[0].Click();
-    SetMessageBoxPresenter(previous);
+    {
+        const ProgramRun watching(WithMessageBoxes([&](const std::string& text) {
+            shown.emplace_back(text, GetCursor() != LoadCursorA(nullptr, IDC_ARROW));
+        }));
+        Load()->Command1[0].Click();
+    }
     EXPECT_EQ(shown, (std::vector<std::pair<std::string, bool>>{{kFinished, false}}));
     EXPECT_EQ(second.Status(), 0);
 }

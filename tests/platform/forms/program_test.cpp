@@ -11,9 +11,8 @@
 
 #include "platform/file_system.h"
 #include "platform/forms/form.h"
-#include "platform/forms/program_recorders.h"
-#include "platform/message_box.h"
 #include "shared/raised_error.h"
+#include "support/program_recorders.h"
 #include "support/raised_by.h"
 #include "support/scratch_folder.h"
 

@@ -13,11 +13,11 @@
 #include "platform/cursors.h"
 #include "platform/forms/backend_cases.h"
 #include "platform/forms/command_button.h"
-#include "platform/forms/program_recorders.h"
 #include "platform/message_box.h"
 #include "platform/qt/control_peers.h"
 #include "platform/qt/form_window.h"
 #include "platform/qt/qt_test_support.h"
+#include "support/program_recorders.h"
 
 namespace vantrel::test {
 namespace {
@@ -116,7 +116,7 @@ TEST(CursorsTest, WaitCursorStaysUntilTheArrowIsSet) {
 // ---- Message boxes
 
 TEST(WindowedMessageBoxTest, ShowsTheTextWithOneOkButtonUnderTheApplicationTitle) {
-    QtEnvironment::Runtime()->UseWindowedMessageBoxes();
+    const ProgramRun windowed(QtEnvironment::Runtime()->WindowedServices());
     std::string title, text;
     std::vector<std::string> buttons;
     RunOnNextTurn([&] {
@@ -130,7 +130,6 @@ TEST(WindowedMessageBoxTest, ShowsTheTextWithOneOkButtonUnderTheApplicationTitle
         box->buttons().front()->click();
     });
     MsgBox("Reference Image Installation is finished.");
-    SetMessageBoxPresenter(nullptr);
     EXPECT_EQ(title, "Vantrel");
     EXPECT_EQ(text, "Reference Image Installation is finished.");
     EXPECT_EQ(buttons, std::vector<std::string>{"OK"});

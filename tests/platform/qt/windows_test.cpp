@@ -28,14 +28,13 @@
 #include "platform/forms/label.h"
 #include "platform/forms/list_view.h"
 #include "platform/forms/program.h"
-#include "platform/forms/program_recorders.h"
 #include "platform/forms/progress_bar.h"
-#include "platform/message_box.h"
 #include "platform/qt/control_peers.h"
 #include "platform/qt/conversions.h"
 #include "platform/qt/form_window.h"
 #include "platform/qt/qt_test_support.h"
 #include "support/posix/temp_prefix.h"
+#include "support/program_recorders.h"
 
 namespace vantrel::test {
 namespace {

@@ -202,7 +202,7 @@ INSTANTIATE_TEST_SUITE_P(Places, CursorTest,
 // ---- Message boxes
 
 TEST_F(KeysTest, AMessageBoxHasOneOkButtonTheApplicationTitleAndTheModalDialogAsOwner) {
-    Win32Environment::Runtime()->UseWindowedMessageBoxes();
+    const ProgramRun windowed(Win32Environment::Runtime()->WindowedServices());
     std::string boxKind, title, text;
     std::vector<std::string> buttons;
     HWND owner = nullptr;
@@ -230,7 +230,6 @@ TEST_F(KeysTest, AMessageBoxHasOneOkButtonTheApplicationTitleAndTheModalDialogAs
         MsgBox("Reference Image Installation is finished.");
         dialog_.Hide();
     });
-    SetMessageBoxPresenter(nullptr);
     EXPECT_EQ(boxKind, "#32770");  // the system's dialog class
     EXPECT_EQ(title, "Vantrel");
     EXPECT_EQ(text, "Reference Image Installation is finished.");

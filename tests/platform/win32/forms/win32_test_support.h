@@ -20,13 +20,23 @@ namespace vantrel::test {
 
 class Win32Environment : public ::testing::Environment {
   public:
-    void SetUp() override { Runtime() = std::make_unique<FormsRuntime>("vantrel-win32-tests"); }
-    void TearDown() override { Runtime().reset(); }
+    void SetUp() override {
+        Runtime() = std::make_unique<FormsRuntime>("vantrel-win32-tests");
+        run_ = std::make_unique<ProgramRun>(
+            ProgramServices{.Windows = Runtime()->WindowedServices().Windows});
+    }
+    void TearDown() override {
+        run_.reset();
+        Runtime().reset();
+    }
 
     static std::unique_ptr<FormsRuntime>& Runtime() {
         static std::unique_ptr<FormsRuntime> runtime;
         return runtime;
     }
+
+  private:
+    std::unique_ptr<ProgramRun> run_;
 };
 
 inline const bool kWin32EnvironmentRegistered =

@@ -20,11 +20,11 @@
 #include "platform/forms/label.h"
 #include "platform/forms/list_view.h"
 #include "platform/forms/program.h"
-#include "platform/forms/program_recorders.h"
 #include "platform/forms/progress_bar.h"
 #include "platform/win32/forms/control_peers.h"
 #include "platform/win32/forms/form_window.h"
 #include "platform/win32/forms/win32_test_support.h"
+#include "support/program_recorders.h"
 #include "support/scratch_folder.h"
 #include "windows/resource_ids.h"
 
