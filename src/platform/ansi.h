@@ -7,7 +7,8 @@ namespace vantrel {
 
 // Text inside the program is UTF-8. The registry and the cabinet service speak the Windows ANSI
 // code page of the user's locale (GetACP), one or two bytes per character. The conversions are
-// the platform's own (MultiByteToWideChar, WideCharToMultiByte).
+// the platform's own (MultiByteToWideChar, WideCharToMultiByte of platform/kernel.h), which is
+// why they live in the platform layer and not in src/shared, which needs none of it.
 
 // UTF-8 to ANSI bytes. Characters the code page lacks, and broken UTF-8, become "?".
 std::string ToAnsi(std::string_view text, unsigned codePage);

@@ -1,4 +1,4 @@
-#include "shared/ansi.h"
+#include "platform/ansi.h"
 
 #include <gtest/gtest.h>
 
