@@ -1,4 +1,4 @@
-#include "platform/win32/forms/accessibility.h"
+#include "platform/forms/backends/win32/accessibility.h"
 
 #include <oleacc.h>
 

@@ -3,7 +3,7 @@
 #include <string>
 
 #include "platform/forms/backend.h"
-#include "platform/win32/forms/conversions.h"
+#include "platform/forms/backends/win32/conversions.h"
 
 namespace vantrel {
 class Form;

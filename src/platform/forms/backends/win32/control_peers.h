@@ -4,8 +4,8 @@
 #include <vector>
 
 #include "platform/forms/backend.h"
-#include "platform/win32/forms/accessibility.h"
-#include "platform/win32/forms/conversions.h"
+#include "platform/forms/backends/win32/accessibility.h"
+#include "platform/forms/backends/win32/conversions.h"
 
 namespace vantrel {
 class CommandButton;

@@ -7,7 +7,7 @@
 #include <vector>
 
 #include "platform/forms/backend.h"
-#include "platform/win32/forms/conversions.h"
+#include "platform/forms/backends/win32/conversions.h"
 
 namespace vantrel::win32 {
 

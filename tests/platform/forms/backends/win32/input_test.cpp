@@ -8,12 +8,12 @@
 
 #include "platform/cursors.h"
 #include "platform/forms/backend_cases.h"
+#include "platform/forms/backends/win32/control_peers.h"
+#include "platform/forms/backends/win32/form_window.h"
+#include "platform/forms/backends/win32/win32_test_support.h"
 #include "platform/forms/command_button.h"
 #include "platform/forms/dir_list_box.h"
 #include "platform/message_box.h"
-#include "platform/win32/forms/control_peers.h"
-#include "platform/win32/forms/form_window.h"
-#include "platform/win32/forms/win32_test_support.h"
 
 namespace vantrel::test {
 namespace {

@@ -12,9 +12,9 @@
 #include <memory>
 #include <string>
 
+#include "platform/forms/backends/win32/conversions.h"
 #include "platform/forms/form.h"
 #include "platform/forms/runtime.h"
-#include "platform/win32/forms/conversions.h"
 
 namespace vantrel::test {
 

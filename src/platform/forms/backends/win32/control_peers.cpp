@@ -1,4 +1,4 @@
-#include "platform/win32/forms/control_peers.h"
+#include "platform/forms/backends/win32/control_peers.h"
 
 #include <commctrl.h>
 #include <oleacc.h>
@@ -6,13 +6,13 @@
 
 #include <algorithm>
 
+#include "platform/forms/backends/win32/form_window.h"
 #include "platform/forms/command_button.h"
 #include "platform/forms/dir_list_box.h"
 #include "platform/forms/drive_list_box.h"
 #include "platform/forms/label.h"
 #include "platform/forms/list_view.h"
 #include "platform/forms/progress_bar.h"
-#include "platform/win32/forms/form_window.h"
 
 namespace vantrel::win32 {
 namespace {

@@ -14,6 +14,9 @@
 #include <functional>
 
 #include "platform/forms/backend_cases.h"
+#include "platform/forms/backends/win32/control_peers.h"
+#include "platform/forms/backends/win32/form_window.h"
+#include "platform/forms/backends/win32/win32_test_support.h"
 #include "platform/forms/command_button.h"
 #include "platform/forms/dir_list_box.h"
 #include "platform/forms/drive_list_box.h"
@@ -21,9 +24,6 @@
 #include "platform/forms/list_view.h"
 #include "platform/forms/program.h"
 #include "platform/forms/progress_bar.h"
-#include "platform/win32/forms/control_peers.h"
-#include "platform/win32/forms/form_window.h"
-#include "platform/win32/forms/win32_test_support.h"
 #include "support/program_recorders.h"
 #include "support/scratch_folder.h"
 #include "windows/resource_ids.h"

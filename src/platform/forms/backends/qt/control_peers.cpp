@@ -1,4 +1,4 @@
-#include "platform/qt/control_peers.h"
+#include "platform/forms/backends/qt/control_peers.h"
 
 #include <QApplication>
 #include <QKeyEvent>
@@ -7,13 +7,13 @@
 #include <QStyle>
 #include <QStyledItemDelegate>
 
+#include "platform/forms/backends/qt/conversions.h"
 #include "platform/forms/command_button.h"
 #include "platform/forms/dir_list_box.h"
 #include "platform/forms/drive_list_box.h"
 #include "platform/forms/label.h"
 #include "platform/forms/list_view.h"
 #include "platform/forms/progress_bar.h"
-#include "platform/qt/conversions.h"
 
 namespace vantrel {
 namespace {

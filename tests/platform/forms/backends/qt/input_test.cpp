@@ -12,11 +12,11 @@
 
 #include "platform/cursors.h"
 #include "platform/forms/backend_cases.h"
+#include "platform/forms/backends/qt/control_peers.h"
+#include "platform/forms/backends/qt/form_window.h"
+#include "platform/forms/backends/qt/qt_test_support.h"
 #include "platform/forms/command_button.h"
 #include "platform/message_box.h"
-#include "platform/qt/control_peers.h"
-#include "platform/qt/form_window.h"
-#include "platform/qt/qt_test_support.h"
 #include "support/program_recorders.h"
 
 namespace vantrel::test {

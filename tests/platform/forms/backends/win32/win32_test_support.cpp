@@ -1,4 +1,4 @@
-#include "platform/win32/forms/win32_test_support.h"
+#include "platform/forms/backends/win32/win32_test_support.h"
 
 #include <string_view>
 #include <vector>

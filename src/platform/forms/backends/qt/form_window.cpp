@@ -1,12 +1,12 @@
-#include "platform/qt/form_window.h"
+#include "platform/forms/backends/qt/form_window.h"
 
 #include <QCloseEvent>
 #include <QKeyEvent>
 #include <QWindow>
 
+#include "platform/forms/backends/qt/control_peers.h"
+#include "platform/forms/backends/qt/conversions.h"
 #include "platform/forms/form.h"
-#include "platform/qt/control_peers.h"
-#include "platform/qt/conversions.h"
 
 namespace vantrel {
 namespace {

@@ -1,10 +1,10 @@
-#include "platform/qt/accessibility.h"
+#include "platform/forms/backends/qt/accessibility.h"
 
 #include <QAccessibleWidget>
 
+#include "platform/forms/backends/qt/control_peers.h"
+#include "platform/forms/backends/qt/form_window.h"
 #include "platform/forms/form.h"
-#include "platform/qt/control_peers.h"
-#include "platform/qt/form_window.h"
 
 namespace vantrel {
 namespace {

@@ -1,11 +1,11 @@
-#include "platform/win32/forms/form_window.h"
+#include "platform/forms/backends/win32/form_window.h"
 
 #include <commctrl.h>
 #include <oleacc.h>
 
+#include "platform/forms/backends/win32/control_peers.h"
+#include "platform/forms/backends/win32/win32_backend.h"
 #include "platform/forms/form.h"
-#include "platform/win32/forms/control_peers.h"
-#include "platform/win32/forms/win32_backend.h"
 #include "windows/resource_ids.h"
 
 namespace vantrel::win32 {

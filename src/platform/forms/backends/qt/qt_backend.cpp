@@ -1,4 +1,4 @@
-#include "platform/qt/qt_backend.h"
+#include "platform/forms/backends/qt/qt_backend.h"
 
 #include <QFontMetricsF>
 #include <QIcon>
@@ -9,6 +9,10 @@
 #include <cstdlib>
 #include <vector>
 
+#include "platform/forms/backends/qt/accessibility.h"
+#include "platform/forms/backends/qt/control_peers.h"
+#include "platform/forms/backends/qt/conversions.h"
+#include "platform/forms/backends/qt/form_window.h"
 #include "platform/forms/command_button.h"
 #include "platform/forms/dir_list_box.h"
 #include "platform/forms/drive_list_box.h"
@@ -18,10 +22,6 @@
 #include "platform/forms/program.h"
 #include "platform/forms/progress_bar.h"
 #include "platform/message_box.h"
-#include "platform/qt/accessibility.h"
-#include "platform/qt/control_peers.h"
-#include "platform/qt/conversions.h"
-#include "platform/qt/form_window.h"
 #include "vantrel_version.h"
 
 namespace vantrel {

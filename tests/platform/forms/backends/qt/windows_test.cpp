@@ -22,6 +22,10 @@
 #include <tuple>
 
 #include "platform/forms/backend_cases.h"
+#include "platform/forms/backends/qt/control_peers.h"
+#include "platform/forms/backends/qt/conversions.h"
+#include "platform/forms/backends/qt/form_window.h"
+#include "platform/forms/backends/qt/qt_test_support.h"
 #include "platform/forms/command_button.h"
 #include "platform/forms/dir_list_box.h"
 #include "platform/forms/drive_list_box.h"
@@ -29,10 +33,6 @@
 #include "platform/forms/list_view.h"
 #include "platform/forms/program.h"
 #include "platform/forms/progress_bar.h"
-#include "platform/qt/control_peers.h"
-#include "platform/qt/conversions.h"
-#include "platform/qt/form_window.h"
-#include "platform/qt/qt_test_support.h"
 #include "support/posix/temp_prefix.h"
 #include "support/program_recorders.h"
 

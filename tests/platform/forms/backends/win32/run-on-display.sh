@@ -15,7 +15,7 @@ fi
 
 export WINEPREFIX="$1"
 export WINEDEBUG="${WINEDEBUG:--all}"
-run_under_wine="$(dirname "$0")/../../../win32/run-under-wine.sh"
+run_under_wine="$(dirname "$0")/../../../../win32/run-under-wine.sh"
 # With no window manager to answer it, Wine waits two seconds for every window it hides to be
 # withdrawn by one. Windows it does not hand to a window manager are hidden at once; the tests
 # look at windows through Win32 only, where nothing else differs.

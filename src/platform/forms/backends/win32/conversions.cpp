@@ -1,4 +1,4 @@
-#include "platform/win32/forms/conversions.h"
+#include "platform/forms/backends/win32/conversions.h"
 
 #include <cmath>
 #include <cwchar>

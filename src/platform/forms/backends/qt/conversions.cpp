@@ -1,4 +1,4 @@
-#include "platform/qt/conversions.h"
+#include "platform/forms/backends/qt/conversions.h"
 
 #include <QApplication>
 #include <QPalette>

@@ -1,13 +1,13 @@
-#include "platform/win32/forms/win32_backend.h"
+#include "platform/forms/backends/win32/win32_backend.h"
 
 #include <commctrl.h>
 
 #include <algorithm>
 
+#include "platform/forms/backends/win32/control_peers.h"
+#include "platform/forms/backends/win32/form_window.h"
 #include "platform/forms/form.h"
 #include "platform/message_box.h"
-#include "platform/win32/forms/control_peers.h"
-#include "platform/win32/forms/form_window.h"
 #include "platform/win32/text/ansi_text.h"
 
 namespace vantrel {
