@@ -1,12 +1,11 @@
-// What the user does to the Qt backend's windows: keys on buttons and forms, the cursor, and the
-// windowed message box.
+// What the user does to the Qt backend's windows, beside the keys every backend's suite presses
+// (windows_test.cpp): no default button, the cursor, and the windowed message box.
 
 #include <gtest/gtest.h>
 
 #include <QAbstractButton>
 #include <QCursor>
 #include <QGuiApplication>
-#include <QKeyEvent>
 #include <QMessageBox>
 #include <QPushButton>
 
@@ -22,69 +21,14 @@
 namespace vantrel::test {
 namespace {
 
-void Press(QWidget* widget, Qt::Key key, Qt::KeyboardModifiers modifiers = Qt::NoModifier) {
-    QKeyEvent press(QEvent::KeyPress, key, modifiers);
-    QKeyEvent release(QEvent::KeyRelease, key, modifiers);
-    QApplication::sendEvent(widget, &press);
-    QApplication::sendEvent(widget, &release);
-}
-
-// ---- Command buttons
-
-struct KeyCase {
-    Qt::Key Key;
-    Qt::KeyboardModifiers Modifiers;
-    bool Clicks;
-};
-
-class CommandButtonKeyTest : public ::testing::TestWithParam<KeyCase> {};
-
-TEST_P(CommandButtonKeyTest, ActsOnSpaceAndEnterOnly) {
+// Qt's dialog buttons may be default buttons, which Enter clicks wherever the focus is: none of
+// ours is one.
+TEST(CommandButtonTest, IsNoDefaultButton) {
     Form form(kDialog);
-    CommandButton button(form, 1);
-    std::vector<std::int16_t> clicks;
-    button.SetClickHandler([&](std::int16_t Index) { clicks.push_back(Index); });
+    const CommandButton button(form, 1);
     const auto* widget = static_cast<QPushButton*>(WidgetOf(button));
     EXPECT_FALSE(widget->isDefault());
     EXPECT_FALSE(widget->autoDefault());
-
-    Press(WidgetOf(button), GetParam().Key, GetParam().Modifiers);
-    EXPECT_EQ(clicks,
-              GetParam().Clicks ? std::vector<std::int16_t>{1} : std::vector<std::int16_t>{});
-}
-
-INSTANTIATE_TEST_SUITE_P(Keys, CommandButtonKeyTest,
-                         ::testing::Values(KeyCase{Qt::Key_Return, Qt::NoModifier, true},
-                                           KeyCase{Qt::Key_Enter, Qt::KeypadModifier, true},
-                                           KeyCase{Qt::Key_Space, Qt::NoModifier, true},
-                                           KeyCase{Qt::Key_Escape, Qt::NoModifier, false},
-                                           KeyCase{Qt::Key_Return, Qt::AltModifier, false},
-                                           KeyCase{Qt::Key_A, Qt::NoModifier, false}));
-
-// ---- Keys on a form
-
-TEST(FormKeysTest, EscapeDoesNotCloseAForm) {
-    RefusingForm form;
-    CommandButton button(form, 0);
-    form.Show();
-    Press(WindowOf(form), Qt::Key_Escape);
-    EXPECT_TRUE(WindowOf(form)->isVisible());
-    EXPECT_TRUE(form.Visible());
-    EXPECT_EQ(form.Unloads, 0);
-}
-
-TEST(FormKeysTest, EnterOnTheFormClicksNoButtonButTheFocusedOneDoes) {
-    Form form(kDialog);
-    CommandButton ok(form, 0), cancel(form, 1);
-    std::vector<std::int16_t> clicks;
-    for (CommandButton* button : {&ok, &cancel}) {
-        button->SetClickHandler([&](std::int16_t Index) { clicks.push_back(Index); });
-    }
-    form.Show();
-    Press(WindowOf(form), Qt::Key_Return);
-    EXPECT_TRUE(clicks.empty());
-    Press(WidgetOf(cancel), Qt::Key_Return);
-    EXPECT_EQ(clicks, std::vector<std::int16_t>{1});
 }
 
 // ---- Cursors
@@ -116,7 +60,7 @@ TEST(CursorsTest, WaitCursorStaysUntilTheArrowIsSet) {
 // ---- Message boxes
 
 TEST(WindowedMessageBoxTest, ShowsTheTextWithOneOkButtonUnderTheApplicationTitle) {
-    const ProgramRun windowed(QtEnvironment::Runtime()->WindowedServices());
+    const ProgramRun windowed(RuntimeEnvironment::Runtime()->WindowedServices());
     std::string title, text;
     std::vector<std::string> buttons;
     RunOnNextTurn([&] {

@@ -7,36 +7,22 @@
 #include <gtest/gtest.h>
 
 #include <QApplication>
-#include <memory>
 
-#include "platform/forms/runtime.h"
+#include "platform/forms/runtime_environment.h"
 
 namespace vantrel::test {
 
 inline const char kProgramName[] = "vantrel-qt-tests";
 
-class QtEnvironment : public ::testing::Environment {
+class QtEnvironment : public RuntimeEnvironment {
   public:
+    QtEnvironment() : RuntimeEnvironment(kProgramName) {}
     void SetUp() override {
         if (!qEnvironmentVariableIsSet("QT_QPA_PLATFORM")) {
             qputenv("QT_QPA_PLATFORM", "offscreen");
         }
-        Runtime() = std::make_unique<FormsRuntime>(kProgramName);
-        run_ = std::make_unique<ProgramRun>(
-            ProgramServices{.Windows = Runtime()->WindowedServices().Windows});
+        RuntimeEnvironment::SetUp();
     }
-    void TearDown() override {
-        run_.reset();
-        Runtime().reset();
-    }
-
-    static std::unique_ptr<FormsRuntime>& Runtime() {
-        static std::unique_ptr<FormsRuntime> runtime;
-        return runtime;
-    }
-
-  private:
-    std::unique_ptr<ProgramRun> run_;
 };
 
 inline const bool kQtEnvironmentRegistered =

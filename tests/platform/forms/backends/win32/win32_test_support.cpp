@@ -17,7 +17,7 @@ void CALLBACK Expire(HWND, UINT, UINT_PTR, DWORD) {
     }
 }
 
-INPUT Key(WORD key, bool up, bool keypad) {
+INPUT KeyInput(WORD key, bool up, bool keypad) {
     INPUT input{};
     input.type = INPUT_KEYBOARD;
     input.ki.wVk = key;
@@ -30,19 +30,19 @@ INPUT Key(WORD key, bool up, bool keypad) {
 void PressKey(WORD key, WORD modifier, bool keypad) {
     std::vector<INPUT> inputs;
     if (modifier != 0) {
-        inputs.push_back(Key(modifier, false, false));
+        inputs.push_back(KeyInput(modifier, false, false));
     }
-    inputs.push_back(Key(key, false, keypad));
-    inputs.push_back(Key(key, true, keypad));
+    inputs.push_back(KeyInput(key, false, keypad));
+    inputs.push_back(KeyInput(key, true, keypad));
     if (modifier != 0) {
-        inputs.push_back(Key(modifier, true, false));
+        inputs.push_back(KeyInput(modifier, true, false));
     }
     SendInput(static_cast<UINT>(inputs.size()), inputs.data(), sizeof(INPUT));
 }
 
 // The timer's message comes only once nothing else is queued: the keys pressed inside have
 // been handled by then.
-bool ShowModalFor(Form& form, Form& owner, const std::function<void()>& inside, UINT grace) {
+bool ShowModalFor(Form& form, Form& owner, const std::function<void()>& inside, unsigned grace) {
     expiring = &form;
     expired = false;
     RunOnNextTurn([inside, grace] {

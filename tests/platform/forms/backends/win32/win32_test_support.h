@@ -12,43 +12,19 @@
 #include <memory>
 #include <string>
 
+#include "platform/forms/backends/shown.h"
 #include "platform/forms/backends/win32/conversions.h"
 #include "platform/forms/form.h"
 #include "platform/forms/runtime.h"
+#include "platform/forms/runtime_environment.h"
 
 namespace vantrel::test {
 
-class Win32Environment : public ::testing::Environment {
-  public:
-    void SetUp() override {
-        Runtime() = std::make_unique<FormsRuntime>("vantrel-win32-tests");
-        run_ = std::make_unique<ProgramRun>(
-            ProgramServices{.Windows = Runtime()->WindowedServices().Windows});
-    }
-    void TearDown() override {
-        run_.reset();
-        Runtime().reset();
-    }
-
-    static std::unique_ptr<FormsRuntime>& Runtime() {
-        static std::unique_ptr<FormsRuntime> runtime;
-        return runtime;
-    }
-
-  private:
-    std::unique_ptr<ProgramRun> run_;
-};
-
 inline const bool kWin32EnvironmentRegistered =
-    (::testing::AddGlobalTestEnvironment(new Win32Environment), true);
+    (::testing::AddGlobalTestEnvironment(new RuntimeEnvironment("vantrel-win32-tests")), true);
 
 // Presses and releases `key`, with Shift or Alt held when asked.
 void PressKey(WORD key, WORD modifier = 0, bool keypad = false);
-
-// Shows `form` modally over `owner` and runs `inside` once its loop turns. Whatever happens,
-// the form is hidden once every message of the moment has been handled and `grace` has passed,
-// so that a key that does nothing ends the show too. Answers whether the show ended that way.
-bool ShowModalFor(Form& form, Form& owner, const std::function<void()>& inside, UINT grace = 200);
 
 // The window's place in its parent's client area, or on the screen for a top-level window.
 RECT PlaceOf(HWND window);
