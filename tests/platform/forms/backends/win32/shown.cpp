@@ -46,11 +46,15 @@ LOGFONTW LogFontOf(HWND window) {
     return font;
 }
 
-// The text of the `index`-th item of a combo box or list box.
-std::string ItemText(HWND window, UINT getText, int index) {
-    wchar_t text[MAX_PATH] = {};
-    SendMessageW(window, getText, static_cast<WPARAM>(index), reinterpret_cast<LPARAM>(text));
-    return win32::Utf8(text);
+// The texts of the items of a combo box or list box, asked for with its own messages.
+std::vector<std::string> ItemTexts(HWND window, UINT getCount, UINT getText) {
+    std::vector<std::string> texts;
+    for (int i = 0; i < SendMessageW(window, getCount, 0, 0); ++i) {
+        wchar_t text[MAX_PATH] = {};
+        SendMessageW(window, getText, static_cast<WPARAM>(i), reinterpret_cast<LPARAM>(text));
+        texts.push_back(win32::Utf8(text));
+    }
+    return texts;
 }
 
 AccessibleRole RoleOf(LONG role) {
@@ -268,21 +272,11 @@ Progress ProgressOf(const ProgressBar& bar) {
 }
 
 std::vector<std::string> ItemsOf(const DriveListBox& list) {
-    const HWND window = win32::WindowOf(list);
-    std::vector<std::string> shown;
-    for (int i = 0; i < SendMessageW(window, CB_GETCOUNT, 0, 0); ++i) {
-        shown.push_back(ItemText(window, CB_GETLBTEXT, i));
-    }
-    return shown;
+    return ItemTexts(win32::WindowOf(list), CB_GETCOUNT, CB_GETLBTEXT);
 }
 
 std::vector<std::string> RowsOf(const DirListBox& list) {
-    const HWND window = win32::WindowOf(list);
-    std::vector<std::string> rows;
-    for (int i = 0; i < SendMessageW(window, LB_GETCOUNT, 0, 0); ++i) {
-        rows.push_back(ItemText(window, LB_GETTEXT, i));
-    }
-    return rows;
+    return ItemTexts(win32::WindowOf(list), LB_GETCOUNT, LB_GETTEXT);
 }
 
 int CurrentRowOf(const DirListBox& list) {
