@@ -4,8 +4,8 @@
 
 int main(int argc, char** argv) {
     // The program reads no command line: the window system hears of its name only.
-    vantrel::FormsRuntime runtime(argc > 0 ? argv[0] : "vantrel");
-    runtime.UseWindowedMessageBoxes();
+    const vantrel::FormsRuntime windows(argc > 0 ? argv[0] : "vantrel");
+    const vantrel::ProgramRun program(windows.WindowedServices());
 
     vantrel::FrmVantrel title;
     vantrel::RunEventHandler([&] { title.Load(); });

@@ -7,9 +7,9 @@
 #include <string_view>
 
 #include "cabinet/safe_name.h"
+#include "platform/ansi.h"
 #include "platform/kernel.h"
 #include "platform/message_box.h"
-#include "shared/ansi.h"
 #include "shared/raised_error.h"
 #include "shared/runtime_error.h"
 #include "shared/split_path.h"

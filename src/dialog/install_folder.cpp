@@ -5,9 +5,9 @@
 #include <cstring>
 #include <optional>
 
+#include "platform/ansi.h"
 #include "platform/kernel.h"
 #include "platform/registry.h"
-#include "shared/ansi.h"
 #include "shared/split_path.h"
 
 namespace vantrel {

@@ -10,8 +10,9 @@
 #include "app/gui_test_support.h"
 #include "dialog/frm_confirm.h"
 #include "platform/forms/runtime.h"
-#include "platform/message_box.h"
 #include "support/cab_builder.h"
+#include "support/program_recorders.h"
+#include "support/window_design.h"
 
 namespace vantrel::test {
 namespace {
@@ -56,21 +57,22 @@ class TitleWindowTest : public ::testing::Test {
 
 TEST_F(TitleWindowTest, IsADarkBlueBorderlessWindowWithTwoCaptions) {
     const FrmVantrel title;
-    EXPECT_EQ(title.Caption(), "Form1");
-    EXPECT_EQ(title.BorderStyle(), FormBorder::Borderless);
-    EXPECT_TRUE(title.ShowInTaskbar());
-    EXPECT_EQ(title.StartUpPosition(), StartPosition::WindowsDefault);
-    EXPECT_EQ(title.BackColor(), Color::Rgb(0, 0, 192));
-    EXPECT_EQ(title.ClientWidth(), 11685.0f);
-    EXPECT_EQ(title.ClientHeight(), 6975.0f);
+    EXPECT_EQ(title.Caption(), kTitle.Caption);
+    EXPECT_EQ(title.BorderStyle(), kTitle.BorderStyle);
+    EXPECT_EQ(title.ShowInTaskbar(), kTitle.ShowInTaskbar);
+    EXPECT_EQ(title.StartUpPosition(), kTitle.StartUpPosition);
+    EXPECT_EQ(title.BackColor(), kTitle.BackColor);
+    EXPECT_EQ(title.ClientWidth(), kTitle.ClientWidth);
+    EXPECT_EQ(title.ClientHeight(), kTitle.ClientHeight);
 
-    const std::vector<std::pair<std::string, TwipsRect>> expected = {
-        {"ZORVIK-Viewer", {240, 360, 6735, 975}}, {"Reference Vantrel", {480, 1560, 11055, 1695}}};
+    const std::vector<std::pair<std::string, DesignedControl>> expected = {
+        {"ZORVIK-Viewer", Designed("Title", "Label1(0)")},
+        {"Reference Vantrel", Designed("Title", "Label1(1)")}};
     for (std::size_t i = 0; i < 2; ++i) {
         const Label& label = title.Label1[i];
         EXPECT_EQ(label.Caption(), expected[i].first);
-        EXPECT_EQ(label.Place(), expected[i].second);
-        EXPECT_EQ(label.TabIndex(), static_cast<int>(i));
+        EXPECT_EQ(label.Place(), expected[i].second.Twips);
+        EXPECT_EQ(label.TabIndex(), expected[i].second.TabIndex);
         EXPECT_EQ(label.Font(), (StdFont{"Georgia", 36, true, true}));
         EXPECT_EQ(label.ForeColor(), kButtonFace);
         EXPECT_EQ(label.BackStyle(), Background::Transparent);

@@ -8,27 +8,18 @@
 #include <gtest/gtest.h>
 
 #include <functional>
-#include <memory>
 
 #include "platform/cursors.h"
 #include "platform/forms/program.h"
-#include "platform/forms/program_recorders.h"
 #include "platform/forms/runtime.h"
+#include "platform/forms/runtime_environment.h"
 #include "support/posix/temp_prefix.h"
+#include "support/program_recorders.h"
 
 namespace vantrel::test {
 
-class GuiEnvironment : public ::testing::Environment {
-  public:
-    void SetUp() override { runtime_ = std::make_unique<FormsRuntime>("vantrel-tests"); }
-    void TearDown() override { runtime_.reset(); }
-
-  private:
-    std::unique_ptr<FormsRuntime> runtime_;
-};
-
 inline const bool kGuiEnvironmentRegistered =
-    (::testing::AddGlobalTestEnvironment(new GuiEnvironment), true);
+    (::testing::AddGlobalTestEnvironment(new RuntimeEnvironment("vantrel-tests")), true);
 
 // The end of the program, recorded; a program ended by an error keeps its wait cursor, so the
 // next test starts with the arrow again.

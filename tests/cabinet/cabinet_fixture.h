@@ -11,9 +11,9 @@
 #include <vector>
 
 #include "cabinet/cab_file.h"
-#include "platform/message_box.h"
 #include "shared/raised_error.h"
 #include "support/cab_builder.h"
+#include "support/program_recorders.h"
 #include "support/raised_by.h"
 #include "support/scratch_folder.h"
 #include "support/temp_dir.h"

@@ -13,8 +13,9 @@
 #include "cabinet/cab_file.h"
 #include "platform/cursors.h"
 #include "platform/forms/runtime.h"
-#include "platform/message_box.h"
 #include "support/cab_builder.h"
+#include "support/program_recorders.h"
+#include "support/window_design.h"
 
 namespace vantrel::test {
 namespace {
@@ -144,23 +145,18 @@ TEST_F(ConfirmTest, EveryMessageLineFitsItsLabel) {
 
 TEST_F(ConfirmTest, AFixedDialogOwnedByTheTitleWindow) {
     const auto dialog = Load();
-    EXPECT_EQ(dialog->BorderStyle(), FormBorder::FixedDialog);
-    EXPECT_FALSE(dialog->ShowInTaskbar());
-    EXPECT_EQ(dialog->StartUpPosition(), StartPosition::CenterOwner);
-    EXPECT_EQ(dialog->ClientWidth(), 4680.0f);
-    EXPECT_EQ(dialog->ClientHeight(), 3090.0f);
-    EXPECT_EQ(dialog->Font(), (StdFont{"MS Sans Serif", 8, false, false}));
+    EXPECT_EQ(dialog->BorderStyle(), kDialog.BorderStyle);
+    EXPECT_EQ(dialog->ShowInTaskbar(), kDialog.ShowInTaskbar);
+    EXPECT_EQ(dialog->StartUpPosition(), kDialog.StartUpPosition);
+    EXPECT_EQ(dialog->ClientWidth(), kDialog.ClientWidth);
+    EXPECT_EQ(dialog->ClientHeight(), kDialog.ClientHeight);
+    EXPECT_EQ(dialog->Font(), kDialog.Font);
 }
 
 // ---- The design in twips, and the tab order
 
-struct Placement {
-    const char* Control;
-    TwipsRect Twips;
-    int TabIndex;
-};
-
-class ConfirmDesignTest : public ConfirmTest, public ::testing::WithParamInterface<Placement> {
+class ConfirmDesignTest : public ConfirmTest,
+                          public ::testing::WithParamInterface<DesignedControl> {
   protected:
     static const Control& ControlNamed(const FrmConfirm& dialog, const std::string& name) {
         const std::map<std::string, const Control*> controls = {
@@ -175,26 +171,14 @@ class ConfirmDesignTest : public ConfirmTest, public ::testing::WithParamInterfa
 TEST_P(ConfirmDesignTest, PlacesAndOrdersEveryControl) {
     RegisterViewer();
     const auto dialog = Load();
-    const Control& control = ControlNamed(*dialog, GetParam().Control);
+    const Control& control = ControlNamed(*dialog, GetParam().Name);
     EXPECT_EQ(control.Place(), GetParam().Twips);
     EXPECT_EQ(control.TabIndex(), GetParam().TabIndex);
 }
 
 INSTANTIATE_TEST_SUITE_P(Controls, ConfirmDesignTest,
-                         ::testing::Values(Placement{"Label1", {120, 120, 4455, 255}, 0},
-                                           Placement{"Drive1", {120, 720, 4455, 300}, 1},
-                                           Placement{"Dir1", {120, 1080, 4455, 1350}, 2},
-                                           Placement{"Command1(0)", {2040, 2520, 1215, 495}, 3},
-                                           Placement{"Command1(1)", {3360, 2520, 1215, 495}, 4},
-                                           Placement{"Label2", {120, 360, 4455, 255}, 5},
-                                           // moved to the left edge by the column sizing
-                                           Placement{"lvwCabFile", {0, 2400, 1815, 615}, 6},
-                                           Placement{"pbrInstall", {120, 2595, 1815, 345}, 7}),
-                         [](const auto& info) {
-                             std::string name = info.param.Control;
-                             std::erase_if(name, [](char c) { return c == '(' || c == ')'; });
-                             return name;
-                         });
+                         ::testing::ValuesIn(DesignedControlsOf("Confirm")),
+                         [](const auto& info) { return TestNameOf(info.param); });
 
 // ---- The hidden list
 
@@ -402,13 +386,12 @@ TEST_F(ConfirmTest, TheCursorWaitsDuringTheRunAndIsBackForTheClosingMessage) {
     RegisterViewer();
     const HCURSOR wait = LoadCursorA(nullptr, IDC_WAIT);
     std::vector<std::pair<std::string, bool>> shown;  // text, waiting
-    const auto previous = SetMessageBoxPresenter(
-        [&](const std::string& text) { shown.emplace_back(text, GetCursor() == wait); });
     {
+        const ProgramRun watching(WithMessageBoxes(
+            [&](const std::string& text) { shown.emplace_back(text, GetCursor() == wait); }));
         const auto dialog = Load();
         dialog->Command1[0].Click();
     }
-    SetMessageBoxPresenter(previous);
     EXPECT_EQ(shown, (std::vector<std::pair<std::string, bool>>{{"Error22", true},
                                                                 {"GetInfo Error", true}}));
     EXPECT_EQ(GetCursor(), LoadCursorA(nullptr, IDC_ARROW));
@@ -417,11 +400,12 @@ TEST_F(ConfirmTest, TheCursorWaitsDuringTheRunAndIsBackForTheClosingMessage) {
     MakeCabinet(kImages);
     shown.clear();
     EndOfRunRecorder second;
-    SetMessageBoxPresenter([&](const std::string& text) {
-        shown.emplace_back(text, GetCursor() != LoadCursorA(nullptr, IDC_ARROW));
-    });
-    Load()->Command1[0].Click();
-    SetMessageBoxPresenter(previous);
+    {
+        const ProgramRun watching(WithMessageBoxes([&](const std::string& text) {
+            shown.emplace_back(text, GetCursor() != LoadCursorA(nullptr, IDC_ARROW));
+        }));
+        Load()->Command1[0].Click();
+    }
     EXPECT_EQ(shown, (std::vector<std::pair<std::string, bool>>{{kFinished, false}}));
     EXPECT_EQ(second.Status(), 0);
 }

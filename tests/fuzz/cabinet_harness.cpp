@@ -7,9 +7,9 @@
 #include <system_error>
 
 #include "cabinet/cab_file.h"
-#include "platform/message_box.h"
 #include "shared/raised_error.h"
 #include "support/posix/temp_prefix.h"
+#include "support/program_recorders.h"
 
 namespace vantrel::test {
 namespace {

@@ -5,7 +5,7 @@
 #include <array>
 #include <string>
 
-#include "shared/ansi.h"
+#include "platform/ansi.h"
 #include "support/posix/temp_prefix.h"
 
 namespace vantrel {

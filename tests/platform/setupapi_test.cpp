@@ -11,10 +11,10 @@
 #include <functional>
 #include <random>
 
+#include "platform/ansi.h"
 #include "platform/kernel.h"
 #include "platform/posix/files/drives.h"
 #include "platform/setupapi_walk.h"
-#include "shared/ansi.h"
 #include "support/cab_builder.h"
 #include "support/posix/temp_prefix.h"
 

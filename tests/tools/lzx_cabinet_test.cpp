@@ -8,8 +8,8 @@
 #include "cabinet/cab_file.h"
 #include "lzx/cab_writer.h"
 #include "lzx/lzx_encoder.h"
-#include "platform/message_box.h"
 #include "support/posix/temp_prefix.h"
+#include "support/program_recorders.h"
 
 namespace vantrel::test {
 namespace {

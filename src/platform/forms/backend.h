@@ -75,12 +75,8 @@ class Backend {
 };
 
 // The backend this build shows windows with. `programName` is all of the command line it gets:
-// the program reads none, and options meant for a toolkit must not reach it either.
+// the program reads none, and options meant for a toolkit must not reach it either. Forms get
+// their peers from the backend of the program's services (platform/program_services.h).
 std::unique_ptr<Backend> CreateSystemBackend(const char* programName);
-
-// The backend forms created now get their peers from; null while none runs, and forms then
-// keep their properties without being shown.
-Backend* CurrentBackend();
-void SetCurrentBackend(Backend* backend);
 
 }  // namespace vantrel

@@ -7,6 +7,7 @@
 #include "platform/forms/backend.h"
 #include "platform/forms/form.h"
 #include "platform/forms/twips.h"
+#include "platform/program_services.h"
 
 namespace vantrel {
 
@@ -51,7 +52,7 @@ class Control {
     // Gives the control its peer once the derived control has set its own properties.
     template <class Self>
     void CreatePeer(Self& self) {
-        Backend* backend = CurrentBackend();
+        Backend* backend = Services().Windows;
         if (backend != nullptr && parent_.Peer() != nullptr) {
             peer_ = backend->CreatePeer(self, *parent_.Peer());
         }

@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "platform/forms/program.h"
+#include "platform/program_services.h"
 
 namespace vantrel {
 namespace {
@@ -24,7 +25,7 @@ Form::Form(FormDesign design)
       clientWidth_(design_.ClientWidth),
       clientHeight_(design_.ClientHeight) {
     Registry().push_back(this);
-    if (Backend* backend = CurrentBackend()) {
+    if (Backend* backend = Services().Windows) {
         peer_ = backend->CreatePeer(*this);
     }
 }

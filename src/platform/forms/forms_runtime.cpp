@@ -6,23 +6,14 @@
 
 namespace vantrel {
 
-FormsRuntime::FormsRuntime(const char* programName) : backend_(CreateSystemBackend(programName)) {
-    SetCurrentBackend(backend_.get());
-}
+FormsRuntime::FormsRuntime(const char* programName) : backend_(CreateSystemBackend(programName)) {}
 
-FormsRuntime::~FormsRuntime() {
-    if (previousPresenter_) {
-        SetMessageBoxPresenter(std::move(*previousPresenter_));
-    }
-    SetCurrentBackend(nullptr);
-}
+FormsRuntime::~FormsRuntime() = default;
 
-void FormsRuntime::UseWindowedMessageBoxes() {
-    auto previous = SetMessageBoxPresenter(
-        [backend = backend_.get()](const std::string& text) { backend->ShowMessage(text); });
-    if (!previousPresenter_) {
-        previousPresenter_ = std::move(previous);
-    }
+ProgramServices FormsRuntime::WindowedServices() const {
+    Backend* windows = backend_.get();
+    return {.Windows = windows,
+            .ShowMessage = [windows](const std::string& text) { windows->ShowMessage(text); }};
 }
 
 void FormsRuntime::RunEventLoop() {

@@ -1,40 +1,16 @@
 #include "platform/forms/program.h"
 
 #include <cstdio>
-#include <cstdlib>
 #include <new>
 
-#include "platform/file_system.h"
 #include "platform/forms/form.h"
 #include "platform/message_box.h"
+#include "platform/program_services.h"
 #include "shared/raised_error.h"
 #include "shared/runtime_error.h"
 
 namespace vantrel {
 namespace {
-
-std::string ExecutablesFolder() {
-    auto folder = ExecutableFolder();
-    if (!folder) {
-        RuntimeError::Raise(RuntimeError::PathNotFound);
-    }
-    return std::move(*folder);
-}
-
-ProgramFolderProvider& FolderProvider() {
-    static ProgramFolderProvider provider = ExecutablesFolder;
-    return provider;
-}
-
-void ExitAtOnce(int status) {
-    std::fflush(nullptr);
-    std::_Exit(status);
-}
-
-EndOfProgramHandler& EndHandler() {
-    static EndOfProgramHandler handler = ExitAtOnce;
-    return handler;
-}
 
 RaisedError RuntimeErrorOf(std::int32_t number, const std::string& detail = "") {
     std::string text = RuntimeError::Text(number);
@@ -47,25 +23,13 @@ RaisedError RuntimeErrorOf(std::int32_t number, const std::string& detail = "") 
 }  // namespace
 
 std::string ProgramFolder() {
-    return FolderProvider()();
-}
-
-ProgramFolderProvider SetProgramFolderProvider(ProgramFolderProvider provider) {
-    auto previous = std::move(FolderProvider());
-    FolderProvider() = provider ? std::move(provider) : ExecutablesFolder;
-    return previous;
+    return Services().ProgramFolder();
 }
 
 void EndProgram(int status) {
     CloseAllWindows();
-    EndHandler()(status);
+    Services().EndProcess(status);
     throw ProgramEnded{status};
-}
-
-EndOfProgramHandler SetEndOfProgramHandler(EndOfProgramHandler handler) {
-    auto previous = std::move(EndHandler());
-    EndHandler() = handler ? std::move(handler) : ExitAtOnce;
-    return previous;
 }
 
 void CloseAllWindows() {

@@ -16,21 +16,15 @@ inline constexpr int kExitFailed = 1;
 inline constexpr int kExitNotInstalled = 2;  // the user cancelled, or the viewer is missing
 
 // The folder of the running executable as a Windows path; "\" ends it only at a drive's root.
-// Raises RaisedError 76 "Path not found" when no drive holds it.
+// Raises RaisedError 76 "Path not found" when no drive holds it. The program's services answer
+// it (platform/program_services.h).
 std::string ProgramFolder();
 
-// Replaces where ProgramFolder() comes from (tests run the program from a folder of their
-// own); answers the previous provider. An empty provider restores the executable's folder.
-using ProgramFolderProvider = std::function<std::string()>;
-ProgramFolderProvider SetProgramFolderProvider(ProgramFolderProvider provider);
-
 // Ends the program with `status`: every window goes at once and nothing of any runs again.
-// The handler in force does the ending; the default one exits the process immediately. A
-// handler that returns (tests observing the end in-process) makes EndProgram throw
-// ProgramEnded, which unwinds the program's own frames up to the nearest RunEventHandler.
+// The program's services end the process. Should they return (tests observing the end
+// in-process), EndProgram throws ProgramEnded, which unwinds the program's own frames up to the
+// nearest RunEventHandler.
 [[noreturn]] void EndProgram(int status);
-using EndOfProgramHandler = std::function<void(int status)>;
-EndOfProgramHandler SetEndOfProgramHandler(EndOfProgramHandler handler);
 
 struct ProgramEnded {
     int Status;

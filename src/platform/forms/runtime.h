@@ -5,18 +5,15 @@
 
 #include <functional>
 #include <memory>
-#include <optional>
 #include <string>
 
 #include "platform/forms/appearance.h"
-#include "platform/message_box.h"
+#include "platform/program_services.h"
 
 namespace vantrel {
 
-class Backend;
-
-// Runs the system's window backend for as long as it lives; forms created meanwhile are shown
-// through it.
+// Runs the system's window backend for as long as it lives. The program shows its forms through
+// it once it runs on WindowedServices() (ProgramRun), which must end first.
 class FormsRuntime {
   public:
     explicit FormsRuntime(const char* programName);
@@ -24,15 +21,15 @@ class FormsRuntime {
     FormsRuntime(const FormsRuntime&) = delete;
     FormsRuntime& operator=(const FormsRuntime&) = delete;
 
-    // Makes MsgBox show a window over the window the user works with, until this ends.
-    void UseWindowedMessageBoxes();
+    // The system's services with these windows: forms shown through them, message boxes in a
+    // window over the one the user works with.
+    ProgramServices WindowedServices() const;
 
     // Handles the user's work with the windows until none is left.
     void RunEventLoop();
 
   private:
     std::unique_ptr<Backend> backend_;
-    std::optional<MessageBoxPresenter> previousPresenter_;
 };
 
 // The screen's size in twips; 0 with no window system running.

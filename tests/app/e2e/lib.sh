@@ -182,7 +182,8 @@ click_at_twips() {
     xdotool mousemove --sync --window "$window" $((x / 15)) $((y / 15)) click 1
 }
 
-# The centres of the dialog's two buttons: OK at 2040,2520 and Cancel at 3360,2520, 1215 x 495.
+# The centres of the dialog's two buttons (tests/support/window_design.h): OK at 2040,2520 and
+# Cancel at 3360,2520, 1215 x 495.
 click_ok_button() { click_at_twips "$1" $((2040 + 1215 / 2)) $((2520 + 495 / 2)); }
 click_cancel_button() { click_at_twips "$1" $((3360 + 1215 / 2)) $((2520 + 495 / 2)); }
 

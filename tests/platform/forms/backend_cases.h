@@ -1,70 +1,19 @@
 #pragma once
 
-// What the tests of every window backend check against: the designs of the two windows, where
-// each control of theirs lands in pixels at 96 dots per inch, and a form that counts (and may
-// refuse) its unloading.
+// What the tests of every window backend build on: the designs of the two windows (one table,
+// support/window_design.h), every kind of control on one form named as the dialog names them,
+// a dialog whose buttons' clicks are recorded, and a form that counts (and may refuse) its
+// unloading.
 
-#include <functional>
-#include <memory>
-#include <ostream>
+#include <gtest/gtest.h>
+
+#include <cstdint>
 #include <string>
+#include <vector>
 
-#include "platform/forms/command_button.h"
-#include "platform/forms/dir_list_box.h"
-#include "platform/forms/drive_list_box.h"
-#include "platform/forms/form.h"
-#include "platform/forms/label.h"
-#include "platform/forms/list_view.h"
-#include "platform/forms/progress_bar.h"
+#include "support/window_design.h"
 
 namespace vantrel::test {
-
-inline const FormDesign kDialog = {.Caption = "Confirm",
-                                   .BorderStyle = FormBorder::FixedDialog,
-                                   .ShowInTaskbar = false,
-                                   .StartUpPosition = StartPosition::CenterOwner,
-                                   .ClientWidth = 4680,
-                                   .ClientHeight = 3090};
-inline const FormDesign kTitle = {.Caption = "Form1",
-                                  .BorderStyle = FormBorder::Borderless,
-                                  .BackColor = Color::Rgb(0, 0, 192),
-                                  .ClientWidth = 11685,
-                                  .ClientHeight = 6975};
-
-// A control of the windows' design: its place in twips and in pixels (left, top, width,
-// height).
-struct Placement {
-    const char* Name;
-    std::function<std::unique_ptr<Control>(Form&)> Create;
-    TwipsRect Twips;
-    int Left, Top, Width, Height;
-};
-
-inline void PrintTo(const Placement& placement, std::ostream* out) {
-    *out << placement.Name;
-}
-
-template <class Kind>
-std::unique_ptr<Control> Make(Form& form) {
-    return std::make_unique<Kind>(form);
-}
-
-inline std::unique_ptr<Control> MakeButton(Form& form) {
-    return std::make_unique<CommandButton>(form, 0);
-}
-
-inline const Placement kPlacements[] = {
-    {"MessageLine1", Make<Label>, {120, 120, 4455, 255}, 8, 8, 297, 17},
-    {"MessageLine2", Make<Label>, {120, 360, 4455, 255}, 8, 24, 297, 17},
-    {"DriveList", Make<DriveListBox>, {120, 720, 4455, 300}, 8, 48, 297, 20},
-    {"FolderList", Make<DirListBox>, {120, 1080, 4455, 1350}, 8, 72, 297, 90},
-    {"OkButton", MakeButton, {2040, 2520, 1215, 495}, 136, 168, 81, 33},
-    {"CancelButton", MakeButton, {3360, 2520, 1215, 495}, 224, 168, 81, 33},
-    {"ListView", Make<ListView>, {0, 2400, 1815, 615}, 0, 160, 121, 41},
-    {"ProgressBar", Make<ProgressBar>, {120, 2595, 1815, 345}, 8, 173, 121, 23},
-    {"TitleLine1", Make<Label>, {240, 360, 6735, 975}, 16, 24, 449, 65},
-    {"TitleLine2", Make<Label>, {480, 1560, 11055, 1695}, 32, 104, 737, 113},
-};
 
 // Every kind of control on one form, in the order of the dialog's design, which is their tab
 // order; the list is hidden, as the dialog keeps it.
@@ -105,6 +54,31 @@ inline void NameAsTheDialogDoes(DialogControls& controls, const std::string& fol
     controls.Bar.SetRange(0, 4);
     controls.Bar.SetValue(3);
 }
+
+// A dialog over a title window, with buttons whose clicks are recorded. A click hides the
+// dialog, which ends its modal show.
+class KeysTest : public ::testing::Test {
+  protected:
+    KeysTest() {
+        MoveAsDesigned(ok_, "Confirm", "Command1(0)");
+        MoveAsDesigned(cancel_, "Confirm", "Command1(1)");
+        for (CommandButton* button : {&ok_, &cancel_}) {
+            button->SetClickHandler([this](std::int16_t Index) {
+                clicks_.push_back(Index);
+                dialog_.Hide();
+            });
+        }
+        title_.Show();
+    }
+    ~KeysTest() override { title_.Hide(); }
+
+    Form title_{kTitle};
+    Form dialog_{kDialog};
+    DirListBox folders_{dialog_};
+    CommandButton ok_{dialog_, 0};
+    CommandButton cancel_{dialog_, 1};
+    std::vector<std::int16_t> clicks_;
+};
 
 // A dialog that counts how often its close box asked it to go, and refuses when told to.
 class RefusingForm : public Form {

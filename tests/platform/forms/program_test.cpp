@@ -11,11 +11,11 @@
 
 #include "platform/file_system.h"
 #include "platform/forms/form.h"
-#include "platform/forms/program_recorders.h"
-#include "platform/message_box.h"
 #include "shared/raised_error.h"
+#include "support/program_recorders.h"
 #include "support/raised_by.h"
 #include "support/scratch_folder.h"
+#include "support/window_design.h"
 
 namespace vantrel::test {
 namespace {
@@ -50,13 +50,9 @@ class FormTest : public ::testing::Test {
 };
 
 TEST_F(FormTest, StartsHiddenAndUnloadedWithItsDesign) {
-    const Form form({.Caption = "Confirm",
-                     .BorderStyle = FormBorder::FixedDialog,
-                     .ShowInTaskbar = false,
-                     .StartUpPosition = StartPosition::CenterOwner,
-                     .BackColor = Color::Rgb(0, 0, 192),
-                     .ClientWidth = 4680,
-                     .ClientHeight = 3090});
+    FormDesign design = kDialog;
+    design.BackColor = Color::Rgb(0, 0, 192);
+    const Form form(design);
     EXPECT_EQ(form.Caption(), "Confirm");
     EXPECT_EQ(form.BorderStyle(), FormBorder::FixedDialog);
     EXPECT_FALSE(form.ShowInTaskbar());
@@ -65,8 +61,8 @@ TEST_F(FormTest, StartsHiddenAndUnloadedWithItsDesign) {
     EXPECT_EQ(form.BackColor().Blue(), 192);
     EXPECT_FALSE(form.BackColor().IsSystem());
     EXPECT_EQ(form.Font(), (StdFont{"MS Sans Serif", 8, false, false}));
-    EXPECT_EQ(form.ClientWidth(), 4680.0f);
-    EXPECT_EQ(form.ClientHeight(), 3090.0f);
+    EXPECT_EQ(form.ClientWidth(), kDialog.ClientWidth);
+    EXPECT_EQ(form.ClientHeight(), kDialog.ClientHeight);
     EXPECT_FALSE(form.Loaded());
     EXPECT_FALSE(form.Visible());
     EXPECT_EQ(form.Peer(), nullptr);

@@ -5,8 +5,8 @@
 
 #include <gtest/gtest.h>
 
+#include "platform/ansi.h"
 #include "platform/kernel.h"
-#include "shared/ansi.h"
 #include "support/temp_dir.h"
 
 namespace vantrel {

@@ -2,9 +2,9 @@
 
 #include <map>
 
+#include "platform/ansi.h"
 #include "platform/kernel.h"
 #include "platform/posix/registry/environment.h"
-#include "shared/ansi.h"
 #include "support/posix/temp_prefix.h"
 
 namespace vantrel {

@@ -12,6 +12,7 @@
 #include <string_view>
 #include <utility>
 
+#include "platform/ansi.h"
 #include "platform/folders.h"
 #include "platform/kernel.h"
 #include "platform/posix/cabinet/errors.h"
@@ -20,7 +21,6 @@
 #include "platform/posix/cabinet/mszip_extractor.h"
 #include "platform/posix/cabinet/target.h"
 #include "platform/posix/files/drives.h"
-#include "shared/ansi.h"
 
 namespace vantrel {
 namespace {

@@ -4,11 +4,11 @@
 #include <cstring>
 #include <initializer_list>
 
+#include "platform/ansi.h"
 #include "platform/kernel.h"
 #include "platform/posix/registry/reg_file.h"
 #include "platform/posix/registry/reg_text.h"
 #include "platform/registry.h"
-#include "shared/ansi.h"
 #include "shared/utf16.h"
 
 extern char** environ;

@@ -6,8 +6,8 @@
 #include <mutex>
 #include <string>
 
+#include "platform/ansi.h"
 #include "platform/posix/registry/reg_file.h"
-#include "shared/ansi.h"
 #include "shared/utf16.h"
 
 namespace vantrel {
