@@ -3,28 +3,9 @@
 #include <exception>
 #include <system_error>
 
+#include "platform/posix/cabinet/spin_wait.h"
+
 namespace vantrel {
-namespace {
-
-// A frame is decoded or written in some tens of microseconds. Waiting that long awake costs less
-// than going to sleep and being woken, which between two cores of a virtual machine costs about
-// as much again.
-constexpr int kSpins = 4000;
-
-}  // namespace
-
-template <typename Done>
-bool FrameWriter::SpinUntil(Done done) noexcept {
-    for (int spin = 0; spin < kSpins; ++spin) {
-        if (done()) {
-            return true;
-        }
-#if defined(__x86_64__) || defined(__i386__)
-        __builtin_ia32_pause();
-#endif
-    }
-    return false;
-}
 
 FrameWriter::~FrameWriter() {
     if (!thread_.joinable()) {
