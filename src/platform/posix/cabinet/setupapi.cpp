@@ -125,6 +125,7 @@ class CabinetWalk {
     mscab_decompressor* decompressor_ = nullptr;
     mscabd_cabinet* cabinet_ = nullptr;
     FileStamps stamps_;
+    bool writing_ = false;  // the callback asked for a file to be written
     // Last, so that its thread stops first.
     FilesAhead ahead_{mszip_, stamps_};
 };
@@ -166,7 +167,9 @@ DWORD CabinetWalk::VisitCabinet(std::string_view ansiCabinetPath) {
     }
     // In the cabinet's order, so that libmspack decodes each folder once, front to back.
     for (mscabd_file* file = cabinet_->files; file != nullptr; file = file->next) {
-        ahead_.Fill(*cabinet_, *file, output_.NamelessFiles());
+        // Nothing is decoded ahead before the callback asks for a file to be written: a listing
+        // walk skips them all.
+        ahead_.Fill(*cabinet_, *file, writing_ && output_.NamelessFiles());
         if (const DWORD error = VisitFile(*file); error != ERROR_SUCCESS) {
             return error;
         }
@@ -303,6 +306,7 @@ DWORD CabinetWalk::VisitFile(mscabd_file& file) {
     if (answer != FILEOP_DOIT) {
         return info.Win32Error != ERROR_SUCCESS ? info.Win32Error : ERROR_OPERATION_ABORTED;
     }
+    writing_ = true;
 
     const std::string target(info.FullTargetName, strnlen(info.FullTargetName, MAX_PATH));
     const FileOutcome outcome = target.size() < static_cast<size_t>(MAX_PATH)

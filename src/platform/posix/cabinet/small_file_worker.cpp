@@ -135,21 +135,24 @@ std::optional<std::size_t> SmallFileWorker::PublishedSlotOf(std::string_view gro
 
 SmallFileWorker::Taken SmallFileWorker::Take() {
     Job& job = JobAt(taken_);
-    // A file of a group published is the thread's to write, if it has not yet; one of another
-    // group may wait for a folder the thread will not know before the walk writes it.
-    const bool threadKnowsFolder = PublishedSlotOf(job.Group).has_value();
+    // The thread, awake and knowing the file's folder, is about to write it: a moment's wait
+    // spares writing it here. Beyond that the walk does not wait for a file the thread has not
+    // begun, and writes it itself: the thread may be asleep, or find no free core on a busy
+    // machine.
+    constexpr int kMomentSpins = 200;
+    if (!workerAsleep_.load() && PublishedSlotOf(job.Group)) {
+        SpinUntil([&job] { return job.State.load() != kPosted; }, kMomentSpins);
+    }
     for (;;) {
         int state = kPosted;
-        if (threadKnowsFolder) {
-            state = job.State.load();
-        } else if (job.State.compare_exchange_strong(state, kClaimed)) {
+        if (job.State.compare_exchange_strong(state, kClaimed)) {
             WakeWorker();  // it may be waiting for this file's folder
             break;
         }
         if (state == kDone) {
             break;
         }
-        WaitWhileWriting(job, threadKnowsFolder);
+        WaitWhileWriting(job);
     }
     Taken taken{bytes_.get() + job.Begin, job.Size, nullptr, -1, 0};
     if (job.State.load(std::memory_order_acquire) == kDone) {
@@ -175,12 +178,8 @@ void SmallFileWorker::Release() {
     }
 }
 
-// Waits while the thread writes `job`, and also while the job waits for it when `untilDone`.
-void SmallFileWorker::WaitWhileWriting(Job& job, bool untilDone) {
-    const auto written = [&job, untilDone] {
-        const int state = job.State.load();
-        return state != kWriting && (state != kPosted || !untilDone);
-    };
+void SmallFileWorker::WaitWhileWriting(Job& job) {
+    const auto written = [&job] { return job.State.load() != kWriting; };
     if (SpinUntil(written)) {
         return;
     }

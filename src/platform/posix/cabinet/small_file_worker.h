@@ -10,8 +10,10 @@
 // not known before the callback names its target, so each file carries a group, the folder part
 // of its name in the cabinet: the walk publishes the folder it wrote a group's last file to, and
 // the thread writes the group's next files there. A file whose group has no folder yet waits;
-// the walk, reaching it, takes it unwritten and writes it itself. Whatever the thread did is
-// checked by the walk: a file written into another folder than its target's is thrown away.
+// the walk, reaching it, takes it unwritten and writes it itself, as it does with any file the
+// thread has not begun when the walk needs it: the two share the work as their cores allow.
+// Whatever the thread did is checked by the walk: a file written into another folder than its
+// target's is thrown away.
 //
 // Memory is bounded: at most kJobs files and kBytes of their bytes are held at a time. A file
 // the thread wrote has no name; what the walk never took is closed and gone, after a crash too.
@@ -69,10 +71,9 @@ class SmallFileWorker {
         int Fd = -1;
         int Errno = 0;
     };
-    // Takes the oldest file held. One of the group published last is the thread's: this waits
-    // until it is written. Another is taken as the thread left it: written, or (waiting while it
-    // is written) not begun, and left alone by the thread from now on. Its bytes stay valid until
-    // Release.
+    // Takes the oldest file held, as the thread left it: written, or (after waiting while it is
+    // being written) not begun, and then left alone by the thread from now on. Its bytes stay
+    // valid until Release.
     Taken Take();
     void Release();
 
@@ -103,7 +104,7 @@ class SmallFileWorker {
     void WorkerWaitFor(Ready ready);
     void WakeWorker();
     void WakeWalk();
-    void WaitWhileWriting(Job& job, bool untilDone);
+    void WaitWhileWriting(Job& job);
 
     std::unique_ptr<unsigned char[]> bytes_;
     Job jobs_[kJobs];

@@ -4,13 +4,13 @@
 
 namespace vantrel {
 
-// A frame is decoded or written, or a small file written, in some tens of microseconds. Waiting
-// that long awake costs less than going to sleep and being woken, which between two cores of a
-// virtual machine costs about as much again. true when `done` came true meanwhile.
+// A frame is decoded or written, or a batch of small files written, in some tens of
+// microseconds. Waiting that long awake (4,000 pauses, about 100 microseconds on the machines we
+// measured) costs less than going to sleep and being woken, which between two cores of a virtual
+// machine costs about as much again. true when `done` came true meanwhile.
 template <typename Done>
-bool SpinUntil(Done done) noexcept {
-    constexpr int kSpins = 4000;
-    for (int spin = 0; spin < kSpins; ++spin) {
+bool SpinUntil(Done done, int spins = 4000) noexcept {
+    for (int spin = 0; spin < spins; ++spin) {
         if (done()) {
             return true;
         }
