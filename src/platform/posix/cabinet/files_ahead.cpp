@@ -120,7 +120,7 @@ std::optional<FilesAhead::Taken> FilesAhead::Take(const mscabd_file& file) {
 
 void FilesAhead::Publish(const mscabd_file& file,
                          const std::shared_ptr<const OutputFolder>& folder) {
-    if (worker_ && folder) {
+    if (worker_ && folder && folder->InMemory) {
         worker_->Publish(GroupOf(file), folder);
     }
 }

@@ -1,6 +1,8 @@
 #include "platform/posix/cabinet/output_folders.h"
 
 #include <fcntl.h>
+#include <linux/magic.h>
+#include <sys/vfs.h>
 #include <unistd.h>
 
 #include <cerrno>
@@ -9,6 +11,14 @@
 #include "platform/posix/cabinet/temporary_files.h"
 
 namespace vantrel {
+namespace {
+
+bool IsInMemory(int fd) {
+    struct statfs status {};
+    return ::fstatfs(fd, &status) == 0 && status.f_type == TMPFS_MAGIC;
+}
+
+}  // namespace
 
 OutputFolder::~OutputFolder() {
     ::close(Fd);
@@ -36,7 +46,7 @@ std::shared_ptr<const OutputFolder> OutputFolders::Open(std::string_view path, D
     }
     last_ = next_;
     next_ = (next_ + 1) % open_.size();
-    open_[last_] = std::make_shared<const OutputFolder>(std::move(spelled), fd);
+    open_[last_] = std::make_shared<const OutputFolder>(std::move(spelled), fd, IsInMemory(fd));
     return open_[last_];
 }
 

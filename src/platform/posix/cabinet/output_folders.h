@@ -20,13 +20,17 @@
 namespace vantrel {
 
 struct OutputFolder {
-    OutputFolder(std::string path, int fd) : Path(std::move(path)), Fd(fd) {}
+    OutputFolder(std::string path, int fd, bool inMemory)
+        : Path(std::move(path)), Fd(fd), InMemory(inMemory) {}
     ~OutputFolder();
     OutputFolder(const OutputFolder&) = delete;
     OutputFolder& operator=(const OutputFolder&) = delete;
 
     const std::string Path;  // the host path, as spelled
     const int Fd;            // open with O_PATH, for the *at calls
+    // On tmpfs, where creating a file is the processor's work alone, and a second thread can
+    // take it over (see files_ahead.h).
+    const bool InMemory;
 };
 
 class OutputFolders {

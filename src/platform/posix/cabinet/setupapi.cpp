@@ -112,6 +112,7 @@ class CabinetWalk {
     FileOutcome WriteFile(mscabd_file& file, std::string_view target,
                           std::optional<FilesAhead::Taken>& ahead);
     FileOutcome WriteDecodedAhead(const mscabd_file& file, FilesAhead::Taken& ahead);
+    bool WritesAhead() const;
 
     PSP_FILE_CALLBACK_A handler_;
     PVOID context_;
@@ -167,9 +168,7 @@ DWORD CabinetWalk::VisitCabinet(std::string_view ansiCabinetPath) {
     }
     // In the cabinet's order, so that libmspack decodes each folder once, front to back.
     for (mscabd_file* file = cabinet_->files; file != nullptr; file = file->next) {
-        // Nothing is decoded ahead before the callback asks for a file to be written: a listing
-        // walk skips them all.
-        ahead_.Fill(*cabinet_, *file, writing_ && output_.NamelessFiles());
+        ahead_.Fill(*cabinet_, *file, WritesAhead());
         if (const DWORD error = VisitFile(*file); error != ERROR_SUCCESS) {
             return error;
         }
@@ -353,6 +352,15 @@ FileOutcome CabinetWalk::WriteFile(mscabd_file& file, std::string_view target,
         return {error != ERROR_SUCCESS ? error : ERROR_INVALID_DATA, true};
     }
     return {output_.Commit(stamps_.ModificationTimeOf(file))};
+}
+
+// Small files are decoded ahead and written by the worker once the callback has asked for a file
+// to be written (a listing walk skips them all), into a folder on tmpfs. Elsewhere creating a
+// file is mostly the file system's own bookkeeping, which a second thread does not speed up: on
+// ext4 a nameless file joins the file system's list of orphans when created and leaves it when
+// named, both under one lock, and the worker made "many" 7 % slower (see bench/README.md).
+bool CabinetWalk::WritesAhead() const {
+    return writing_ && output_.NamelessFiles() && output_.Folder() && output_.Folder()->InMemory;
 }
 
 // The worker's nameless file, where it wrote one in the target's folder: the file as if written
