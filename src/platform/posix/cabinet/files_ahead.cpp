@@ -62,16 +62,8 @@ FilesAhead::Taken::~Taken() {
 }
 
 void FilesAhead::Fill(const mscabd_cabinet& cabinet, const mscabd_file& file, bool enabled) {
-    if (!enabled || workerFailed_) {
+    if (!enabled || !StartWorker(cabinet, file)) {
         return;
-    }
-    if (!worker_) {
-        worker_.reset(new (std::nothrow) SmallFileWorker);
-        if (!worker_ || !worker_->Start()) {
-            worker_.reset();
-            workerFailed_ = true;
-            return;
-        }
     }
     if (worker_->Held() > 0 && held_[firstHeld_] != &file) {
         Clear();  // the walk went past files held; cannot happen, and must not go wrong
@@ -90,6 +82,27 @@ void FilesAhead::Fill(const mscabd_cabinet& cabinet, const mscabd_file& file, bo
         }
     }
     worker_->Flush();
+}
+
+// The worker, started for the first small file the fast path takes: a cabinet of large files
+// never needs it.
+bool FilesAhead::StartWorker(const mscabd_cabinet& cabinet, const mscabd_file& file) {
+    if (worker_ || workerFailed_) {
+        return !workerFailed_;
+    }
+    if (file.length >= MszipExtractor::kLargeFile || !mszip_.Handles(cabinet, file)) {
+        return false;
+    }
+    try {
+        worker_ = std::make_unique<SmallFileWorker>();
+    } catch (const std::bad_alloc&) {
+        // Without the worker's memory, the walk writes every file itself.
+    }
+    if (!worker_ || !worker_->Start()) {
+        worker_.reset();
+        workerFailed_ = true;
+    }
+    return !workerFailed_;
 }
 
 bool FilesAhead::Decode(const mscabd_cabinet& cabinet, const mscabd_file& file) {

@@ -75,6 +75,7 @@ class FilesAhead {
     void Clear();
 
   private:
+    bool StartWorker(const mscabd_cabinet& cabinet, const mscabd_file& file);
     bool Decode(const mscabd_cabinet& cabinet, const mscabd_file& file);
 
     MszipExtractor& mszip_;
