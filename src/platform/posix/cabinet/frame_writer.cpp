@@ -1,9 +1,6 @@
 #include "platform/posix/cabinet/frame_writer.h"
 
-#include <exception>
-#include <system_error>
-
-#include "platform/posix/cabinet/spin_wait.h"
+#include "platform/posix/cabinet/worker_threads.h"
 
 namespace vantrel {
 
@@ -20,15 +17,7 @@ FrameWriter::~FrameWriter() {
 }
 
 bool FrameWriter::Start() noexcept {
-    if (thread_.joinable()) {
-        return true;
-    }
-    try {
-        thread_ = std::thread([this] { Run(); });
-    } catch (const std::exception&) {
-        return false;
-    }
-    return true;
+    return StartOnce(thread_, [this] { Run(); });
 }
 
 std::uint64_t FrameWriter::Post(HostFile& sink, const unsigned char* data,

@@ -2,11 +2,8 @@
 
 #include <unistd.h>
 
-#include <exception>
-#include <system_error>
-
-#include "platform/posix/cabinet/spin_wait.h"
 #include "platform/posix/cabinet/target.h"
+#include "platform/posix/cabinet/worker_threads.h"
 
 namespace vantrel {
 
@@ -18,8 +15,7 @@ SmallFileWorker::SmallFileWorker() : bytes_(new unsigned char[kBytes]) {
 SmallFileWorker::~SmallFileWorker() {
     if (thread_.joinable()) {
         stopping_ = true;
-        { const std::lock_guard lock(mutex_); }
-        workerWake_.notify_one();
+        WakeWorker();
         thread_.join();
     }
     for (std::uint64_t number = taken_; number < posted_; ++number) {
@@ -30,15 +26,7 @@ SmallFileWorker::~SmallFileWorker() {
 }
 
 bool SmallFileWorker::Start() noexcept {
-    if (thread_.joinable()) {
-        return true;
-    }
-    try {
-        thread_ = std::thread([this] { Run(); });
-    } catch (const std::exception&) {
-        return false;
-    }
-    return true;
+    return StartOnce(thread_, [this] { Run(); });
 }
 
 // The bytes are taken and given back in the same order, as in a ring; a file's bytes lie in one
@@ -178,40 +166,43 @@ void SmallFileWorker::Release() {
     }
 }
 
-void SmallFileWorker::WaitWhileWriting(Job& job) {
-    const auto written = [&job] { return job.State.load() != kWriting; };
-    if (SpinUntil(written)) {
-        return;
-    }
-    std::unique_lock lock(mutex_);
-    walkAsleep_ = true;
-    walkWake_.wait(lock, written);
-    walkAsleep_ = false;
-}
-
 void SmallFileWorker::WakeWorker() {
-    if (workerAsleep_.load()) {
-        { const std::lock_guard lock(mutex_); }
-        workerWake_.notify_one();
-    }
+    Wake(workerAsleep_, workerWake_);
 }
 
 void SmallFileWorker::WakeWalk() {
-    if (walkAsleep_.load()) {
+    Wake(walkAsleep_, walkWake_);
+}
+
+// Wakes the thread that said it is going to sleep on `wake`, after the change it waits for: the
+// lock is taken only to wait until it sleeps.
+void SmallFileWorker::Wake(const std::atomic<bool>& asleep, std::condition_variable& wake) {
+    if (asleep.load()) {
         { const std::lock_guard lock(mutex_); }
-        walkWake_.notify_one();
+        wake.notify_one();
     }
 }
 
+// Waits until `ready`, awake for a while, then asleep on `wake` after saying so in `asleep`.
 template <typename Ready>
-void SmallFileWorker::WorkerWaitFor(Ready ready) {
+void SmallFileWorker::WaitUntil(Ready ready, std::atomic<bool>& asleep,
+                                std::condition_variable& wake) {
     if (SpinUntil(ready)) {
         return;
     }
     std::unique_lock lock(mutex_);
-    workerAsleep_ = true;
-    workerWake_.wait(lock, ready);
-    workerAsleep_ = false;
+    asleep = true;
+    wake.wait(lock, ready);
+    asleep = false;
+}
+
+void SmallFileWorker::WaitWhileWriting(Job& job) {
+    WaitUntil([&job] { return job.State.load() != kWriting; }, walkAsleep_, walkWake_);
+}
+
+template <typename Ready>
+void SmallFileWorker::WorkerWaitFor(Ready ready) {
+    WaitUntil(ready, workerAsleep_, workerWake_);
 }
 
 // The folder published for the job's group, if any.

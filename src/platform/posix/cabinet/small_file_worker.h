@@ -101,9 +101,12 @@ class SmallFileWorker {
     void Write(Job& job, const std::shared_ptr<const OutputFolder>& folder) noexcept;
     std::shared_ptr<const OutputFolder> FolderFor(const Job& job);
     template <typename Ready>
+    void WaitUntil(Ready ready, std::atomic<bool>& asleep, std::condition_variable& wake);
+    template <typename Ready>
     void WorkerWaitFor(Ready ready);
     void WakeWorker();
     void WakeWalk();
+    void Wake(const std::atomic<bool>& asleep, std::condition_variable& wake);
     void WaitWhileWriting(Job& job);
 
     std::unique_ptr<unsigned char[]> bytes_;

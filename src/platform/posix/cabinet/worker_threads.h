@@ -1,8 +1,27 @@
 #pragma once
 
-// How the cabinet service's threads wait for each other: awake for a while, then asleep.
+// The cabinet service's second threads: how they start, and how they and the walk's thread wait
+// for each other, awake for a while, then asleep.
+
+#include <exception>
+#include <thread>
 
 namespace vantrel {
+
+// Starts `thread` running `body` unless it runs already; false when no thread can be had, and the
+// caller then does the work itself.
+template <typename Body>
+bool StartOnce(std::thread& thread, Body body) noexcept {
+    if (thread.joinable()) {
+        return true;
+    }
+    try {
+        thread = std::thread(body);
+    } catch (const std::exception&) {
+        return false;
+    }
+    return true;
+}
 
 // A frame is decoded or written, or a batch of small files written, in some tens of
 // microseconds. Waiting that long awake (4,000 pauses, about 100 microseconds on the machines we
