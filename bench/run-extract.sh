@@ -18,7 +18,7 @@
 # listing benchmark for a cabinet of 65,535 files. A copy of the output is left in
 # CACHE/last-run.md.
 set -euo pipefail
-export LC_ALL=C  # EPOCHREALTIME and printf must agree on the decimal point
+export LC_ALL=C  # the decimal point awk prints and reads
 repo=$(cd "$(dirname "$0")/.." && pwd)
 source "$repo/bench/lib.sh"
 command_line="bench/run-extract.sh $*"
