@@ -232,7 +232,7 @@ TEST(SmallFileWorkerTest, EveryFileComesBackAsPosted) {
         }
         std::memcpy(room, data.data(), data.size());
         worker.Post(data.size(), i % 10 == 9 ? "unknown" : "known", std::nullopt);
-        worker.Flush();
+        worker.Flush(true);
         posted.push_back(data);
         if (i % 10 == 0) {
             std::this_thread::sleep_for(std::chrono::milliseconds(1));  // a busy machine's worker

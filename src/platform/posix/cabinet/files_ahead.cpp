@@ -75,13 +75,14 @@ void FilesAhead::Fill(const mscabd_cabinet& cabinet, const mscabd_file& file, bo
         return;
     }
     std::size_t decoded = 0;
-    while (next_ != nullptr && Decode(cabinet, *next_)) {
+    Outcome outcome = kStopped;
+    while (next_ != nullptr && (outcome = Decode(cabinet, *next_)) == kHeld) {
         next_ = next_->next;
         if (++decoded % kBatch == 0) {
-            worker_->Flush();
+            worker_->Flush(true);
         }
     }
-    worker_->Flush();
+    worker_->Flush(outcome == kFull);
 }
 
 // The worker, started for the first small file the fast path takes: a cabinet of large files
@@ -105,22 +106,22 @@ bool FilesAhead::StartWorker(const mscabd_cabinet& cabinet, const mscabd_file& f
     return !workerFailed_;
 }
 
-bool FilesAhead::Decode(const mscabd_cabinet& cabinet, const mscabd_file& file) {
+FilesAhead::Outcome FilesAhead::Decode(const mscabd_cabinet& cabinet, const mscabd_file& file) {
     if (file.length >= MszipExtractor::kLargeFile || !mszip_.Handles(cabinet, file)) {
-        return false;
+        return kStopped;
     }
     const std::size_t held = worker_->Held();
     unsigned char* room = worker_->Reserve(file.length);
     if (room == nullptr) {
-        return false;
+        return kFull;
     }
     MemorySink sink(room, file.length);
     if (!mszip_.Extract(cabinet, file, sink) || sink.Filled() != file.length) {
-        return false;
+        return kStopped;
     }
     worker_->Post(file.length, GroupOf(file), stamps_.ModificationTimeOf(file));
     held_[(firstHeld_ + held) % SmallFileWorker::kJobs] = &file;
-    return true;
+    return kHeld;
 }
 
 std::optional<FilesAhead::Taken> FilesAhead::Take(const mscabd_file& file) {

@@ -76,7 +76,10 @@ class FilesAhead {
 
   private:
     bool StartWorker(const mscabd_cabinet& cabinet, const mscabd_file& file);
-    bool Decode(const mscabd_cabinet& cabinet, const mscabd_file& file);
+    // Whether a file was decoded and handed to the worker; else whether the worker is full, or
+    // decoding ahead has to stop at this file.
+    enum Outcome { kHeld, kFull, kStopped };
+    Outcome Decode(const mscabd_cabinet& cabinet, const mscabd_file& file);
 
     MszipExtractor& mszip_;
     FileStamps& stamps_;

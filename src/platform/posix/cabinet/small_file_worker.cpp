@@ -81,7 +81,8 @@ void SmallFileWorker::Post(std::size_t size, std::string_view group,
     ++posted_;
 }
 
-void SmallFileWorker::Flush() {
+void SmallFileWorker::Flush(bool moreSoon) {
+    moreSoon_ = moreSoon;
     if (visible_.load(std::memory_order_relaxed) != posted_) {
         visible_.store(posted_);
         WakeWorker();
@@ -186,8 +187,8 @@ void SmallFileWorker::Wake(const std::atomic<bool>& asleep, std::condition_varia
 // Waits until `ready`, awake for a while, then asleep on `wake` after saying so in `asleep`.
 template <typename Ready>
 void SmallFileWorker::WaitUntil(Ready ready, std::atomic<bool>& asleep,
-                                std::condition_variable& wake) {
-    if (SpinUntil(ready)) {
+                                std::condition_variable& wake, bool awakeFirst) {
+    if (awakeFirst && SpinUntil(ready)) {
         return;
     }
     std::unique_lock lock(mutex_);
@@ -221,7 +222,8 @@ void SmallFileWorker::Run() noexcept {
     std::shared_ptr<const OutputFolder> cachedFolder;
     std::uint64_t cachedAt = ~std::uint64_t{0};
     for (;;) {
-        WorkerWaitFor([&] { return stopping_.load() || visible_.load() > next; });
+        WaitUntil([&] { return stopping_.load() || visible_.load() > next; }, workerAsleep_,
+                  workerWake_, moreSoon_.load());
         if (stopping_) {
             return;
         }

@@ -55,7 +55,10 @@ class SmallFileWorker {
     // folder of `group`, with `modified` as its modification time. The thread sees it after
     // the next Flush.
     void Post(std::size_t size, std::string_view group, std::optional<time_t> modified);
-    void Flush();
+    // `moreSoon`: more files follow as soon as the walk takes some; else the thread, once done,
+    // sleeps at once rather than wait awake, so that it takes no core from the walk's other work
+    // (a large file, written on a thread of its own).
+    void Flush(bool moreSoon);
     // Files posted and not taken.
     std::size_t Held() const { return posted_ - taken_; }
 
@@ -101,7 +104,8 @@ class SmallFileWorker {
     void Write(Job& job, const std::shared_ptr<const OutputFolder>& folder) noexcept;
     std::shared_ptr<const OutputFolder> FolderFor(const Job& job);
     template <typename Ready>
-    void WaitUntil(Ready ready, std::atomic<bool>& asleep, std::condition_variable& wake);
+    void WaitUntil(Ready ready, std::atomic<bool>& asleep, std::condition_variable& wake,
+                   bool awakeFirst = true);
     template <typename Ready>
     void WorkerWaitFor(Ready ready);
     void WakeWorker();
@@ -137,7 +141,8 @@ class SmallFileWorker {
     std::condition_variable walkWake_;
     std::atomic<bool> workerAsleep_ = false;
     std::atomic<bool> walkAsleep_ = false;
-    std::atomic<std::uint64_t> visible_ = 0;     // files the thread may look at
+    std::atomic<std::uint64_t> visible_ = 0;  // files the thread may look at
+    std::atomic<bool> moreSoon_ = true;
     std::atomic<std::uint64_t> workerNext_ = 0;  // the first file the thread has not passed
     std::atomic<std::uint64_t> publications_ = 0;
     Publication shared_[kPublications];  // under the lock
