@@ -7,7 +7,8 @@ bench_build() {
     cmake -S "$repo" -B "$build" -DCMAKE_BUILD_TYPE=Release -DVANTREL_BUILD_TESTS=OFF \
         -DVANTREL_BUILD_GUI=OFF >/dev/null
     cmake --build "$build" -j"$(nproc)" \
-        --target vantrel-cab make-lzx-cab vantrel-bench-corpus vantrel-bench-list >/dev/null
+        --target vantrel-cab make-lzx-cab vantrel-bench-corpus vantrel-bench-list \
+        vantrel-bench-time >/dev/null
 }
 
 # A Wine-style prefix in folder $1 whose drive Z: is the host's "/", as Wine sets it up, so that
@@ -24,7 +25,7 @@ bench_manifest() {
 }
 
 # The command that extracts cabinet $2 into the existing empty folder $3 with tool $1, left in
-# the array BENCH_COMMAND so that it can be run under /usr/bin/time.
+# the array BENCH_COMMAND so that it can be run under vantrel-bench-time.
 bench_command() {
     local tool=$1 cabinet=$2 out=$3
     case $tool in
@@ -50,7 +51,7 @@ bench_require() {
         command -v "${pair%%:*}" >/dev/null || missing+=("${pair#*:}")
     done
     if [ ${#missing[@]} -gt 0 ]; then
-        echo "missing tools; install them with: apt-get install ${missing[*]}" >&2
+        echo "missing tools; install them with: scripts/install-packages.sh ${missing[*]}" >&2
         exit 1
     fi
 }

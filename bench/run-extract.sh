@@ -11,12 +11,14 @@
 # (the first run of a round meets a machine that has rested a moment). The first round's output
 # of every tool is compared, file by file, with the tree the cabinet was made from.
 #
-# Prints a Markdown table: each tool's median wall time, vantrel-cab's median divided by the
-# tool's (below 1.00: vantrel-cab is faster), and the peak resident memory over all rounds.
-# Then the listing benchmark for a cabinet of 65,535 files. A copy of the output is left in
+# Prints a Markdown table: each tool's median wall, user and system time, vantrel-cab's median
+# wall time divided by the tool's (below 1.00: vantrel-cab is faster), and the peak resident
+# memory over all rounds; then, for each corpus, vantrel-cab's time divided by the fastest peer's,
+# and the load average before and after the run, which says how busy the machine was. Then the
+# listing benchmark for a cabinet of 65,535 files. A copy of the output is left in
 # CACHE/last-run.md.
 set -euo pipefail
-export LC_ALL=C  # EPOCHREALTIME and printf must agree on the decimal point
+export LC_ALL=C  # the decimal point awk prints and reads
 repo=$(cd "$(dirname "$0")/.." && pwd)
 source "$repo/bench/lib.sh"
 command_line="bench/run-extract.sh $*"
@@ -38,8 +40,7 @@ shift $((OPTIND - 1))
 corpora=("$@")
 [ ${#corpora[@]} -gt 0 ] || corpora=(large many lzx large4x)
 tools=(vantrel cabextract bsdtar 7zz)
-bench_require cabextract:cabextract bsdtar:libarchive-tools 7zz:7zip /usr/bin/time:time \
-    gcab:gcab cmake:cmake
+bench_require cabextract:cabextract bsdtar:libarchive-tools 7zz:7zip gcab:gcab cmake:cmake
 
 echo "building in $build" >&2
 bench_build "$repo" "$build"
@@ -51,23 +52,23 @@ trap 'rm -rf "$scratch"' EXIT
 bench_make_prefix "$scratch/prefix"
 export WINEPREFIX=$scratch/prefix
 
-declare -A times_us peak_kb
+declare -A times_us user_us system_us peak_kb
 
-# Runs one tool once into an empty folder; adds its wall time and peak memory to the records.
-# The clock is read by the shell itself, around /usr/bin/time, which costs every tool alike.
+# Runs one tool once into an empty folder; adds its wall, user and system time and its peak
+# memory to the records. vantrel-bench-time measures every tool alike.
 run_once() {
-    local tool=$1 cabinet=$2 out=$3 start end rss
+    local tool=$1 cabinet=$2 out=$3 wall user system rss
     rm -rf "$out"
     mkdir "$out"
     bench_command "$tool" "$cabinet" "$out"
-    start=${EPOCHREALTIME/./}
-    /usr/bin/time -f %M -o "$scratch/rss" "${BENCH_COMMAND[@]}" >/dev/null || {
+    "$build/bench/vantrel-bench-time" "$scratch/cost" "${BENCH_COMMAND[@]}" || {
         echo "$tool failed on $cabinet" >&2
         exit 1
     }
-    end=${EPOCHREALTIME/./}
-    rss=$(tail -n 1 "$scratch/rss")
-    times_us[$tool]+="$((end - start)) "
+    read -r wall user system rss <"$scratch/cost"
+    times_us[$tool]+="$wall "
+    user_us[$tool]+="$user "
+    system_us[$tool]+="$system "
     [ "$rss" -le "${peak_kb[$tool]:-0}" ] || peak_kb[$tool]=$rss
 }
 
@@ -125,10 +126,17 @@ tool_label() {
 
 table=$scratch/table.md
 {
-    echo "| corpus | tool | median (ms) | vantrel-cab ÷ tool | peak memory (MB) |"
-    echo "|---|---|---:|---:|---:|"
+    echo "| corpus | tool | median (ms) | user (ms) | system (ms) | vantrel-cab ÷ tool |" \
+        "peak memory (MB) |"
+    echo "|---|---|---:|---:|---:|---:|---:|"
 } >"$table"
+fastest=$scratch/fastest.md
+{
+    echo "| corpus | fastest peer | vantrel-cab ÷ fastest peer |"
+    echo "|---|---|---:|"
+} >"$fastest"
 notes=()
+load_before=$(cut -d' ' -f1-3 /proc/loadavg)
 
 for corpus in "${corpora[@]}"; do
     cabinet=$cache/$corpus-s$seed.cab
@@ -146,14 +154,24 @@ for corpus in "${corpora[@]}"; do
     done
     notes+=("$(describe_corpus "$corpus" "$cabinet" "$manifest" "$scratch/out-vantrel")")
     ours=$(median_us "${times_us[vantrel]}")
+    best_tool=
+    best=
     for tool in "${tools[@]}"; do
         median=$(median_us "${times_us[$tool]}")
         awk -v c="$corpus" -v t="$(tool_label "$tool")" -v m="$median" -v o="$ours" \
+            -v u="$(median_us "${user_us[$tool]}")" -v s="$(median_us "${system_us[$tool]}")" \
             -v k="${peak_kb[$tool]}" \
-            'BEGIN { printf "| %s | %s | %.1f | %.2f | %.1f |\n",
-                     c, t, m / 1000, o / m, k / 1024 }' \
+            'BEGIN { printf "| %s | %s | %.1f | %.0f | %.0f | %.2f | %.1f |\n",
+                     c, t, m / 1000, u / 1000, s / 1000, o / m, k / 1024 }' \
             >>"$table"
+        if [ "$tool" != vantrel ] && { [ -z "$best" ] || awk -v m="$median" -v b="$best" \
+            'BEGIN { exit !(m < b) }'; }; then
+            best=$median
+            best_tool=$tool
+        fi
     done
+    awk -v c="$corpus" -v t="$best_tool" -v o="$ours" -v b="$best" \
+        'BEGIN { printf "| %s | %s | %.2f |\n", c, t, o / b }' >>"$fastest"
     rm -rf "$scratch"/out-*
 done
 
@@ -162,8 +180,11 @@ done
     echo "vantrel-cab $(source_version), $(cabextract --version),"
     echo "$(bsdtar --version | cut -d' ' -f1,2,4,5), 7-Zip $(7zz | awk '/^7-Zip/ { print $3 }')."
     echo "Command: $command_line"
+    echo "Load average (1, 5, 15 minutes): $load_before before, $(cut -d' ' -f1-3 /proc/loadavg) after."
     echo
     cat "$table"
+    echo
+    cat "$fastest"
     echo
     for note in "${notes[@]}"; do
         echo "- $note"

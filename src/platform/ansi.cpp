@@ -48,8 +48,9 @@ std::string ToAnsi(std::string_view text, unsigned codePage) {
     });
 }
 
+// The code page is read from the environment each time; text in ASCII needs none.
 std::string ToAnsi(std::string_view text) {
-    return ToAnsi(text, GetACP());
+    return IsAscii(text) ? std::string(text) : ToAnsi(text, GetACP());
 }
 
 std::string FromAnsi(std::string_view bytes, unsigned codePage) {
@@ -64,7 +65,7 @@ std::string FromAnsi(std::string_view bytes, unsigned codePage) {
 }
 
 std::string FromAnsi(std::string_view bytes) {
-    return FromAnsi(bytes, GetACP());
+    return IsAscii(bytes) ? std::string(bytes) : FromAnsi(bytes, GetACP());
 }
 
 }  // namespace vantrel

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cctype>
+#include <chrono>
 #include <filesystem>
 #include <set>
 #include <system_error>
@@ -103,18 +104,24 @@ CabinetRunOutcome CabinetHarness::Run(std::string_view cabinetBytes) {
     fs::create_directories(OutputFolder(*prefix_));
     const ScopedEnv reference("VANTREL_MSZIP", "libmspack");
     const ExtractRun referenceRun = Extract(*cab, outcome);
-    if (run.RaisedNumber != referenceRun.RaisedNumber || run.Files != referenceRun.Files) {
-        outcome.Violations.push_back("MSZIP decoded otherwise than by libmspack: raised " +
-                                     std::to_string(run.RaisedNumber) + " against " +
-                                     std::to_string(referenceRun.RaisedNumber) + ", " +
-                                     std::to_string(run.Files.size()) + " files against " +
-                                     std::to_string(referenceRun.Files.size()));
+    if (run != referenceRun) {
+        outcome.Violations.push_back(
+            "MSZIP decoded otherwise than by libmspack: raised " +
+            std::to_string(run.RaisedNumber) + " against " +
+            std::to_string(referenceRun.RaisedNumber) + ", " + std::to_string(run.Files.size()) +
+            " files against " + std::to_string(referenceRun.Files.size()) +
+            (run.Files != referenceRun.Files ? ", other bytes" : "") +
+            (run.Stamps != referenceRun.Stamps ? ", other stamps" : "") +
+            (run.Reported != referenceRun.Reported ? ", reported otherwise" : ""));
     }
     return outcome;
 }
 
 CabinetHarness::ExtractRun CabinetHarness::Extract(CabFile& cab, CabinetRunOutcome& outcome) {
     ExtractRun run;
+    cab.AfterExtract = [&run](const std::string& FileName) { run.Reported.push_back(FileName); };
+    // The kernel stamps a file written with a clock that may lag a little behind.
+    const auto start = fs::file_time_type::clock::now() - std::chrono::seconds(1);
     try {
         cab.Extract("", "C:\\out\\", "");
     } catch (const RaisedError& error) {
@@ -129,7 +136,14 @@ CabinetHarness::ExtractRun CabinetHarness::Extract(CabFile& cab, CabinetRunOutco
     for (auto it = fs::recursive_directory_iterator(output, error);
          !error && it != fs::recursive_directory_iterator(); it.increment(error)) {
         if (it->is_regular_file() && !it->is_symlink()) {
-            run.Files[it->path().lexically_relative(output).string()] = ReadFile(it->path());
+            const std::string name = it->path().lexically_relative(output).string();
+            run.Files[name] = ReadFile(it->path());
+            std::error_code ignored;
+            const auto stamp = it->last_write_time(ignored);
+            // A file whose stamp is no real date keeps the time it was written at.
+            run.Stamps[name] = stamp >= start && stamp <= fs::file_time_type::clock::now()
+                                   ? -1
+                                   : stamp.time_since_epoch().count();
         }
     }
     return run;

@@ -31,9 +31,10 @@ struct CabinetRunOutcome {
 // cabinet sets are tried too), lists them, extracts them into C:\out\, and checks afterwards
 // that nothing was written outside the output folder, no temporary file stayed behind and a file
 // placed beside the output folder is untouched. Then it extracts them again with libmspack
-// decoding every folder, and checks that the walk's own MSZIP decoding came to the same: the
-// same error raised, the same files with the same bytes. The prefix maps C: only, so a fault
-// cannot reach the host.
+// decoding every folder, one file after the other, and checks that the walk's own MSZIP decoding,
+// with small files decoded ahead and written on a second thread, came to the same: the same
+// error raised, the same files reported written in the same order, with the same bytes and
+// stamps. The prefix maps C: only, so a fault cannot reach the host.
 inline constexpr std::string_view kSecondPartMark = "#VANTREL-PART-2#";
 
 class CabinetHarness {
@@ -49,7 +50,11 @@ class CabinetHarness {
     struct ExtractRun {
         std::int32_t RaisedNumber = 0;
         std::string RaisedDescription;
-        std::map<std::string, std::string> Files;  // under the output folder, with their bytes
+        std::map<std::string, std::string> Files;    // under the output folder, with their bytes
+        std::map<std::string, std::int64_t> Stamps;  // and their modification times
+        std::vector<std::string> Reported;           // AfterExtract, in order
+
+        bool operator==(const ExtractRun&) const = default;
     };
 
     ExtractRun Extract(CabFile& cab, CabinetRunOutcome& outcome);

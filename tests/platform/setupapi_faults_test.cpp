@@ -90,10 +90,49 @@ TEST_F(WriteFaultTest, ReadOnlyFolderGivesAccessDenied) {
     EXPECT_EQ(Leftovers(), std::vector<std::string>{});
 }
 
+std::string Pattern(size_t size, int period) {
+    std::string bytes(size, '\0');
+    for (size_t i = 0; i < size; ++i) {
+        bytes[i] = static_cast<char>('a' + i % period);
+    }
+    return bytes;
+}
+
+// Stored, or MSZIP, whose large files are written on a thread of their own, and whose small
+// files are decoded ahead and written on another, in batches.
+class WriteFailingMidwayTest : public WriteFaultTest, public ::testing::WithParamInterface<bool> {
+  protected:
+    fs::path CabinetOf(const std::vector<test::CabEntry>& entries) const {
+        if (!GetParam()) {
+            return Cabinet(entries);
+        }
+        test::WriteFile(dir_ / "files.cab", test::BuildMszipCab(entries));
+        fs::permissions(dir_ / "files.cab", fs::perms(0644));
+        return dir_ / "files.cab";
+    }
+
+    // Walks the cabinet in a child whose files may not grow past `limit` bytes.
+    std::string WalkWithLimit(const fs::path& cabinet, rlim_t limit,
+                              std::optional<UINT> extractedReply) const {
+        return test::InChildProcess(test::ChildUser::Same, [&] {
+            signal(SIGXFSZ, SIG_IGN);
+            const rlimit limits{limit, limit};
+            setrlimit(RLIMIT_FSIZE, &limits);
+            WalkRecorder recorder;
+            recorder.FileAnswer = FILEOP_DOIT;
+            recorder.OutputHostFolder = Out();
+            recorder.ExtractedReply = extractedReply;
+            return Summary(recorder.Walk(cabinet), recorder);
+        });
+    }
+};
+
 // Windows refuses to overwrite a file we may not write; a rename in a writable folder would
-// quietly get around that, so the service must refuse it too.
-TEST_F(WriteFaultTest, FileWeMayNotWriteIsNotReplaced) {
-    const fs::path cabinet = Cabinet({{"a.txt", "new"}, {"b.txt", "second"}});
+// quietly get around that, so the service must refuse it too. The refusal is that file's alone,
+// also when it is one of a batch written ahead.
+TEST_P(WriteFailingMidwayTest, FileWeMayNotWriteIsNotReplaced) {
+    const fs::path cabinet =
+        CabinetOf({{"0.txt", "first"}, {"a.txt", "new"}, {"b.txt", "second"}, {"c.txt", "third"}});
     test::WriteFile(Out() / "a.txt", "protected");
     fs::permissions(Out() / "a.txt", fs::perms(0444));
 
@@ -107,32 +146,29 @@ TEST_F(WriteFaultTest, FileWeMayNotWriteIsNotReplaced) {
     if (geteuid() != 0 && access((Out() / "a.txt").c_str(), W_OK) == 0) {
         GTEST_SKIP() << "this user may write read-only files";
     }
-    EXPECT_EQ(summary, "1 0 5 0");
+    EXPECT_EQ(summary, "1 0 0 5 0 0");
     EXPECT_EQ(ReadFile(Out() / "a.txt"), "protected");
     EXPECT_EQ(ReadFile(Out() / "b.txt"), "second");
+    EXPECT_EQ(ReadFile(Out() / "c.txt"), "third");
     EXPECT_EQ(Leftovers(), std::vector<std::string>{});
 }
 
-std::string Pattern(size_t size, int period) {
-    std::string bytes(size, '\0');
-    for (size_t i = 0; i < size; ++i) {
-        bytes[i] = static_cast<char>('a' + i % period);
-    }
-    return bytes;
-}
+// A small file cut off midway by the size limit fails alone; the files before and after it, in
+// the same batch, come out whole.
+TEST_P(WriteFailingMidwayTest, SmallFileCutOffFailsAlone) {
+    const std::string middle = Pattern(6000, 31);
+    const fs::path cabinet = CabinetOf({{"a.txt", Pattern(1000, 7)},
+                                        {"b.bin", middle},
+                                        {"c.txt", Pattern(1000, 11)},
+                                        {"d.txt", Pattern(1000, 13)}});
+    test::WriteFile(Out() / "b.bin", "previous");
 
-// Stored, or MSZIP, whose large files are written on a thread of their own.
-class WriteFailingMidwayTest : public WriteFaultTest, public ::testing::WithParamInterface<bool> {
-  protected:
-    fs::path CabinetOf(const std::vector<test::CabEntry>& entries) const {
-        if (!GetParam()) {
-            return Cabinet(entries);
-        }
-        test::WriteFile(dir_ / "files.cab", test::BuildMszipCab(entries));
-        fs::permissions(dir_ / "files.cab", fs::perms(0644));
-        return dir_ / "files.cab";
-    }
-};
+    EXPECT_EQ(WalkWithLimit(cabinet, 4096, 0), "1 0 0 29 0 0");
+    EXPECT_EQ(ReadFile(Out() / "b.bin"), "previous");
+    EXPECT_EQ(ReadFile(Out() / "c.txt"), Pattern(1000, 11));
+    EXPECT_EQ(ReadFile(Out() / "d.txt"), Pattern(1000, 13));
+    EXPECT_EQ(Leftovers(), std::vector<std::string>{});
+}
 
 // A file cut off by the file size limit (EFBIG, like a full disk midway) leaves the file that
 // was at the target as it was. Answered with 0, the walk goes on and the next files of the same
@@ -144,26 +180,13 @@ TEST_P(WriteFailingMidwayTest, KeepsThePreviousFile) {
     const fs::path cabinet =
         CabinetOf({{"big.bin", big}, {"middle.bin", middle}, {"small.txt", "small"}});
     test::WriteFile(Out() / "big.bin", "previous");
-    const auto walkWithLimit = [&](std::optional<UINT> extractedReply) {
-        return test::InChildProcess(test::ChildUser::Same, [&] {
-            signal(SIGXFSZ, SIG_IGN);
-            const rlimit limit{100'000, 100'000};
-            setrlimit(RLIMIT_FSIZE, &limit);
-            WalkRecorder recorder;
-            recorder.FileAnswer = FILEOP_DOIT;
-            recorder.OutputHostFolder = Out();
-            recorder.ExtractedReply = extractedReply;
-            return Summary(recorder.Walk(cabinet), recorder);
-        });
-    };
-
-    EXPECT_EQ(walkWithLimit(0), "1 0 29 0 0");
+    EXPECT_EQ(WalkWithLimit(cabinet, 100'000, 0), "1 0 29 0 0");
     EXPECT_EQ(ReadFile(Out() / "big.bin"), "previous");
     EXPECT_EQ(ReadFile(Out() / "middle.bin"), middle);
     EXPECT_EQ(ReadFile(Out() / "small.txt"), "small");
     EXPECT_EQ(Leftovers(), std::vector<std::string>{});
 
-    EXPECT_EQ(walkWithLimit(std::nullopt), "0 29 29");
+    EXPECT_EQ(WalkWithLimit(cabinet, 100'000, std::nullopt), "0 29 29");
     EXPECT_EQ(ReadFile(Out() / "big.bin"), "previous");
     EXPECT_EQ(Leftovers(), std::vector<std::string>{});
 }

@@ -301,6 +301,29 @@ TEST_P(WalkTest, WritesOnlyTheFilesAnsweredDoitAndSkipsTheOthers) {
     EXPECT_EQ(recorder.EventsOf(SPFILENOTIFY_FILEEXTRACTED).size(), chosen.size());
 }
 
+// The callback may send the files of one cabinet folder to different folders, whatever was
+// written ahead for them: each lands where it is sent, and nothing else does.
+TEST_P(WalkTest, WritesEveryFileWhereverTheCallbackSendsIt) {
+    WalkRecorder recorder = Extracting();
+    recorder.FileAnswer = FILEOP_DOIT;
+    const auto& files = GetParam().Files;
+    std::vector<std::string> sent;
+    for (size_t i = 0; i < files.size(); ++i) {
+        const std::string folder = i % 3 == 1 ? "other" : "usual";
+        fs::create_directories(Out() / folder);
+        recorder.Targets[files[i].Name] = "D:\\" + folder + "\\" + std::to_string(i);
+        sent.push_back(folder + "/" + std::to_string(i));
+    }
+    ASSERT_EQ(recorder.Walk(cabinet_), TRUE);
+
+    std::sort(sent.begin(), sent.end());
+    EXPECT_EQ(Written(), sent);
+    for (size_t i = 0; i < files.size(); ++i) {
+        const std::string folder = i % 3 == 1 ? "other" : "usual";
+        EXPECT_EQ(ReadFile(Out() / folder / std::to_string(i)), files[i].Content) << i;
+    }
+}
+
 INSTANTIATE_TEST_SUITE_P(Cabinets, WalkTest, ::testing::ValuesIn(kCabinets),
                          [](const auto& info) { return info.param.Label; });
 

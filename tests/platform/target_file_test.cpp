@@ -10,12 +10,18 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <chrono>
+#include <cstring>
+#include <deque>
 #include <filesystem>
 #include <map>
 #include <optional>
+#include <random>
+#include <thread>
 #include <tuple>
 
 #include "platform/kernel.h"
+#include "platform/posix/cabinet/small_file_worker.h"
 #include "platform/posix/cabinet/target.h"
 #include "platform/posix/cabinet/temporary_files.h"
 #include "platform/setupapi.h"
@@ -171,6 +177,71 @@ TEST(LeftoverTemporaryTest, NextWalkIntoTheFolderRemovesOnlyUnlockedOnes) {
     EXPECT_EQ(test::ListFiles(out),
               (std::vector<std::string>{"elsewhere/.y.vantrel-QwErTy", "sub/" + kept[0],
                                         "sub/" + kept[1], "sub/file.bin", "sub/" + kept[2]}));
+}
+
+// What a nameless file the worker wrote holds, read through its entry in /proc.
+std::string NamelessContent(int fd) {
+    return test::ReadFile("/proc/self/fd/" + std::to_string(fd));
+}
+
+// Takes the oldest file from the worker: its bytes, and its nameless file if the worker wrote one,
+// must be what was posted.
+void TakeOldest(SmallFileWorker& worker, std::deque<std::string>& posted, int& written) {
+    const SmallFileWorker::Taken taken = worker.Take();
+    EXPECT_EQ(std::string(reinterpret_cast<const char*>(taken.Data), taken.Size), posted.front());
+    if (taken.Fd >= 0) {
+        EXPECT_EQ(NamelessContent(taken.Fd), posted.front());
+        ::close(taken.Fd);
+        ++written;
+    }
+    EXPECT_EQ(taken.Errno, 0);
+    worker.Release();
+    posted.pop_front();
+}
+
+// Files of every size the worker takes, some filling its ring of bytes to the last byte, a few of
+// a group whose folder it never learns, go round the ring many times: each comes back whole,
+// written by the worker or left to the walk.
+TEST(SmallFileWorkerTest, EveryFileComesBackAsPosted) {
+    test::TempDir dir;
+    OutputFolders folders;
+    DWORD error = ERROR_SUCCESS;
+    const auto folder = folders.Open(dir.Path().string(), error);
+    ASSERT_TRUE(folder);
+    SmallFileWorker worker;
+    ASSERT_TRUE(worker.Start());
+    worker.Publish("known", folder);
+    std::mt19937 random(19);
+    std::deque<std::string> posted;
+    int written = 0;
+    for (int i = 0; i < 300; ++i) {
+        // Pieces of 16 KiB fill the ring exactly, round after round.
+        const std::size_t size =
+            i % 2 == 0 ? 16384 : (random() % 4 == 0 ? random() % 65536 : random() % 3000);
+        std::string data = Pattern(size);
+        for (std::size_t at = 0; at < size; at += 1024) {
+            data[at] = static_cast<char>(i);  // no two files alike
+        }
+        unsigned char* room = nullptr;
+        while ((room = worker.Reserve(data.size())) == nullptr) {
+            if (posted.empty()) {
+                std::this_thread::yield();  // the worker has yet to pass the files taken
+                continue;
+            }
+            TakeOldest(worker, posted, written);
+        }
+        std::memcpy(room, data.data(), data.size());
+        worker.Post(data.size(), i % 10 == 9 ? "unknown" : "known", std::nullopt);
+        worker.Flush(true);
+        posted.push_back(data);
+        if (i % 10 == 0) {
+            std::this_thread::sleep_for(std::chrono::milliseconds(1));  // a busy machine's worker
+        }
+    }
+    while (!posted.empty()) {
+        TakeOldest(worker, posted, written);
+    }
+    EXPECT_GT(written, 0);
 }
 
 }  // namespace

@@ -1,7 +1,8 @@
 // vantrel-cab killed outright (SIGKILL) at many moments of an extraction over existing files,
-// writing through nameless files and through hidden temporary files: every target is either its
-// old file or the complete new one, and the next run, left to finish, writes every file and
-// leaves no temporary file, the killed run's leftovers included.
+// writing through nameless files and through hidden temporary files, and of many small files
+// written ahead in batches on a second thread: every target is either its old file or the
+// complete new one, and the next run, left to finish, writes every file and leaves no temporary
+// file, the killed run's leftovers included.
 
 #include <gtest/gtest.h>
 #include <signal.h>
@@ -26,13 +27,23 @@ namespace {
 namespace fs = std::filesystem;
 using Clock = std::chrono::steady_clock;
 
-constexpr int kFiles = 60;
 constexpr int kKills = 80;
 
-std::map<std::string, std::string> NewFiles() {
+struct FileSet {
+    const char* Name;
+    bool NamedTemporaryFiles;
+    int Files;
+    std::size_t Size;  // of the first file; the others grow with their number
+};
+
+void PrintTo(const FileSet& set, std::ostream* out) {
+    *out << set.Name;
+}
+
+std::map<std::string, std::string> NewFiles(const FileSet& set) {
     std::map<std::string, std::string> files;
-    for (int i = 0; i < kFiles; ++i) {
-        std::string data((i % 4 + 1) * 40000 + i, '\0');
+    for (int i = 0; i < set.Files; ++i) {
+        std::string data((i % 4 + 1) * set.Size + i, '\0');
         for (std::size_t at = 0; at < data.size(); ++at) {
             data[at] = static_cast<char>((at * (i + 3)) >> (at % 5));
         }
@@ -46,10 +57,10 @@ bool HasTemporaryName(const std::string& path) {
     return name.starts_with('.') && name.find(".vantrel-") != std::string::npos;
 }
 
-class CrashTest : public ::testing::TestWithParam<bool> {
+class CrashTest : public ::testing::TestWithParam<FileSet> {
   protected:
     void SetUp() override {
-        for (const auto& [name, data] : NewFiles()) {
+        for (const auto& [name, data] : NewFiles(GetParam())) {
             fs::create_directories((source_ / name).parent_path());
             WriteFile(source_ / name, data);
         }
@@ -58,7 +69,7 @@ class CrashTest : public ::testing::TestWithParam<bool> {
 
     void PutOldFiles() const {
         fs::remove_all(out_);
-        for (const auto& [name, data] : NewFiles()) {
+        for (const auto& [name, data] : NewFiles(GetParam())) {
             fs::create_directories((out_ / name).parent_path());
             WriteFile(out_ / name, "old " + name);
         }
@@ -104,9 +115,10 @@ class CrashTest : public ::testing::TestWithParam<bool> {
 };
 
 TEST_P(CrashTest, EveryTargetIsOldOrNewAndTheNextRunLeavesNoTemporaryFile) {
-    const ScopedEnv temporaries("VANTREL_NAMED_TEMPORARY_FILES",
-                                GetParam() ? std::optional<std::string>("1") : std::nullopt);
-    const auto files = NewFiles();
+    const ScopedEnv temporaries(
+        "VANTREL_NAMED_TEMPORARY_FILES",
+        GetParam().NamedTemporaryFiles ? std::optional<std::string>("1") : std::nullopt);
+    const auto files = NewFiles(GetParam());
     const Clock::duration whole = WholeRun();
     int killedMidway = 0;
     for (int kill = 0; kill < kKills; ++kill) {
@@ -120,7 +132,7 @@ TEST_P(CrashTest, EveryTargetIsOldOrNewAndTheNextRunLeavesNoTemporaryFile) {
             EXPECT_TRUE(found == data || found == "old " + name) << name;
             written += found == data ? 1 : 0;
         }
-        killedMidway += written > 0 && written < kFiles ? 1 : 0;
+        killedMidway += written > 0 && written < GetParam().Files ? 1 : 0;
 
         ASSERT_EQ(Extract(Clock::duration(-1)), 0);
         auto left = ListFiles(out_);
@@ -133,9 +145,11 @@ TEST_P(CrashTest, EveryTargetIsOldOrNewAndTheNextRunLeavesNoTemporaryFile) {
     EXPECT_GT(killedMidway, 0);
 }
 
-INSTANTIATE_TEST_SUITE_P(Writes, CrashTest, ::testing::Bool(), [](const auto& info) {
-    return info.param ? "NamedTemporaryFiles" : "NamelessFiles";
-});
+INSTANTIATE_TEST_SUITE_P(Writes, CrashTest,
+                         ::testing::Values(FileSet{"NamelessFiles", false, 60, 40000},
+                                           FileSet{"NamedTemporaryFiles", true, 60, 40000},
+                                           FileSet{"ManySmallFiles", false, 600, 500}),
+                         [](const auto& info) { return std::string(info.param.Name); });
 
 }  // namespace
 }  // namespace vantrel::test

@@ -58,21 +58,29 @@ void PrintTo(const MappingCase& c, std::ostream* out) {
 
 class DrivesMappingTest : public DrivesTest, public ::testing::WithParamInterface<MappingCase> {};
 
+// Outside a walk, and in one, where the second time the folder's mapping is remembered.
 TEST_P(DrivesMappingTest, MapsOntoTheDriveFolder) {
-    const auto host = ToHostPath(GetParam().windowsPath);
-    ASSERT_EQ(host.Error, ERROR_SUCCESS);
+    fs::create_directories(driveC / "V" / "s");
     const fs::path relative = GetParam().hostRelativeToDriveC;
-    EXPECT_EQ(host.Path, relative.empty() ? driveC : driveC / relative);
+    const fs::path expected = relative.empty() ? driveC : driveC / relative;
+    EXPECT_EQ(ToHostPath(GetParam().windowsPath).Path, expected);
+    const FolderMemory walk;
+    ToHostPath("C:\\V\\s\\x");
+    for (int time = 0; time < 2; ++time) {
+        const auto host = ToHostPath(GetParam().windowsPath);
+        ASSERT_EQ(host.Error, ERROR_SUCCESS);
+        EXPECT_EQ(host.Path, expected);
+    }
 }
 
-INSTANTIATE_TEST_SUITE_P(Paths, DrivesMappingTest,
-                         ::testing::Values(MappingCase{"C:\\V\\a.jpg", "V/a.jpg"},
-                                           MappingCase{"c:/V/a.jpg", "V/a.jpg"},
-                                           MappingCase{"C:\\V\\\\s\\.\\b.jpg", "V/s/b.jpg"},
-                                           MappingCase{"C:\\V\\s\\..\\b.jpg", "V/b.jpg"},
-                                           MappingCase{"C:\\..\\..\\x", "x"},
-                                           MappingCase{"C:\\a\\..\\..\\x", "x"},
-                                           MappingCase{"C:\\", ""}, MappingCase{"C:", ""}));
+INSTANTIATE_TEST_SUITE_P(
+    Paths, DrivesMappingTest,
+    ::testing::Values(MappingCase{"C:\\V\\a.jpg", "V/a.jpg"}, MappingCase{"c:/V/a.jpg", "V/a.jpg"},
+                      MappingCase{"C:\\V\\\\s\\.\\b.jpg", "V/s/b.jpg"},
+                      MappingCase{"C:\\V\\s\\..\\b.jpg", "V/b.jpg"},
+                      MappingCase{"C:\\v\\S\\b.jpg", "V/s/b.jpg"}, MappingCase{"C:\\V\\s\\..", "V"},
+                      MappingCase{"C:\\..\\..\\x", "x"}, MappingCase{"C:\\a\\..\\..\\x", "x"},
+                      MappingCase{"C:\\", ""}, MappingCase{"C:", ""}));
 
 TEST_F(DrivesTest, FindsExistingComponentsWhateverTheirCase) {
     fs::create_directories(driveC / "Program Files" / "Viewer");
@@ -91,6 +99,11 @@ class DrivesInvalidNameTest : public DrivesTest,
                               public ::testing::WithParamInterface<std::string> {};
 
 TEST_P(DrivesInvalidNameTest, ForbiddenCharactersMakeThePathInvalid) {
+    EXPECT_EQ(ToHostPath(GetParam()).Error, ERROR_INVALID_NAME);
+    fs::create_directories(driveC / "d");
+    const FolderMemory walk;
+    ToHostPath("C:\\ok");
+    ToHostPath("C:\\d\\ok");
     EXPECT_EQ(ToHostPath(GetParam()).Error, ERROR_INVALID_NAME);
 }
 

@@ -1,30 +1,8 @@
 #include "platform/posix/cabinet/frame_writer.h"
 
-#include <exception>
-#include <system_error>
+#include "platform/posix/cabinet/worker_threads.h"
 
 namespace vantrel {
-namespace {
-
-// A frame is decoded or written in some tens of microseconds. Waiting that long awake costs less
-// than going to sleep and being woken, which between two cores of a virtual machine costs about
-// as much again.
-constexpr int kSpins = 4000;
-
-}  // namespace
-
-template <typename Done>
-bool FrameWriter::SpinUntil(Done done) noexcept {
-    for (int spin = 0; spin < kSpins; ++spin) {
-        if (done()) {
-            return true;
-        }
-#if defined(__x86_64__) || defined(__i386__)
-        __builtin_ia32_pause();
-#endif
-    }
-    return false;
-}
 
 FrameWriter::~FrameWriter() {
     if (!thread_.joinable()) {
@@ -39,15 +17,7 @@ FrameWriter::~FrameWriter() {
 }
 
 bool FrameWriter::Start() noexcept {
-    if (thread_.joinable()) {
-        return true;
-    }
-    try {
-        thread_ = std::thread([this] { Run(); });
-    } catch (const std::exception&) {
-        return false;
-    }
-    return true;
+    return StartOnce(thread_, [this] { Run(); });
 }
 
 std::uint64_t FrameWriter::Post(HostFile& sink, const unsigned char* data,

@@ -47,8 +47,6 @@ class FrameWriter {
     static constexpr std::size_t kQueueSize = 8;
 
     void Run() noexcept;
-    template <typename Done>
-    static bool SpinUntil(Done done) noexcept;
 
     std::mutex mutex_;
     std::condition_variable piecePosted_;

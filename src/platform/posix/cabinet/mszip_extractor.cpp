@@ -11,7 +11,6 @@ namespace {
 // libmspack's bounds: nothing past 2 GiB, and no more output than 32 KiB a data block.
 constexpr std::uint64_t kLargestOffset = 0x7FFFFFFF;
 constexpr std::uint64_t kFrameSize = 32768;
-constexpr std::uint64_t kHandedOverFrom = 2 * kFrameSize;
 
 bool LeftToLibmspack() {
     const char* choice = std::getenv("VANTREL_MSZIP");
@@ -60,6 +59,15 @@ bool MszipExtractor::LiesInFolder(const mscabd_file& file, const FolderEntry& fo
            end <= kLargestOffset && end <= folder.Blocks * kFrameSize;
 }
 
+bool MszipExtractor::Handles(const mscabd_cabinet& cabinet, const mscabd_file& file) {
+    if (!prepared_) {
+        Prepare(cabinet);
+    }
+    const auto found = mszipFolders_.find(file.folder);
+    return found != mszipFolders_.end() && !handedOver_[found->second] &&
+           LiesInFolder(file, table_->Folders[found->second]);
+}
+
 bool MszipExtractor::Extract(const mscabd_cabinet& cabinet, const mscabd_file& file,
                              HostFile& sink) {
     if (!prepared_) {
@@ -95,7 +103,7 @@ bool MszipExtractor::Extract(const mscabd_cabinet& cabinet, const mscabd_file& f
 // Large files are written on the writer's thread, each whole before this returns; a small one
 // would spend more on handing its frames over than it gains.
 FrameWriter* MszipExtractor::WriterFor(const mscabd_file& file) {
-    if (file.length < kHandedOverFrom || writerFailed_) {
+    if (file.length < kLargeFile || writerFailed_) {
         return nullptr;
     }
     if (!writer_.Start()) {

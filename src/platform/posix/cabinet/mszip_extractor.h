@@ -9,6 +9,7 @@
 #include <mspack.h>
 
 #include <cstddef>
+#include <cstdint>
 #include <memory>
 #include <optional>
 #include <unordered_map>
@@ -23,7 +24,13 @@ namespace vantrel {
 
 class MszipExtractor {
   public:
+    // Files from this size on are written on a thread of their own while they are decoded.
+    static constexpr std::uint64_t kLargeFile = 64 * 1024;
+
     explicit MszipExtractor(CabIo& io) : io_(io) {}
+
+    // Whether Extract would decode `file` itself, as far as can be told before decoding it.
+    bool Handles(const mscabd_cabinet& cabinet, const mscabd_file& file);
 
     // Writes `file` of `cabinet`, as libmspack opened it, to `sink`; true when it was written
     // whole. false: libmspack is to extract it, and `sink` may hold part of it already. A folder

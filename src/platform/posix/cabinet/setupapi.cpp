@@ -16,6 +16,8 @@
 #include "platform/folders.h"
 #include "platform/kernel.h"
 #include "platform/posix/cabinet/errors.h"
+#include "platform/posix/cabinet/file_stamps.h"
+#include "platform/posix/cabinet/files_ahead.h"
 #include "platform/posix/cabinet/io.h"
 #include "platform/posix/cabinet/little_endian.h"
 #include "platform/posix/cabinet/mszip_extractor.h"
@@ -53,36 +55,6 @@ bool MspackMatchesBuild() {
         return result == MSPACK_ERR_OK;
     }();
     return matches;
-}
-
-// libmspack hands out the stamp decoded into fields; the callback gets it as stored.
-WORD DosDateOf(const mscabd_file& file) {
-    return static_cast<WORD>(((file.date_y - 1980) & 0x7F) << 9 | (file.date_m & 0x0F) << 5 |
-                             (file.date_d & 0x1F));
-}
-
-WORD DosTimeOf(const mscabd_file& file) {
-    return static_cast<WORD>((file.time_h & 0x1F) << 11 | (file.time_m & 0x3F) << 5 |
-                             (file.time_s & 0x3F) >> 1);
-}
-
-// The moment an MS-DOS stamp stands for, read as local time as Windows does; none when the
-// stamp is no real date and time.
-std::optional<time_t> LocalTimeOf(WORD date, WORD time) {
-    FILETIME ignored;
-    if (!DosDateTimeToFileTime(date, time, &ignored)) {
-        return std::nullopt;
-    }
-    std::tm fields{};
-    fields.tm_year = 80 + (date >> 9);
-    fields.tm_mon = ((date >> 5) & 0x0F) - 1;
-    fields.tm_mday = date & 0x1F;
-    fields.tm_hour = time >> 11;
-    fields.tm_min = (time >> 5) & 0x3F;
-    fields.tm_sec = (time & 0x1F) * 2;
-    fields.tm_isdst = -1;
-    const time_t moment = std::mktime(&fields);
-    return moment == static_cast<time_t>(-1) ? std::nullopt : std::optional<time_t>(moment);
 }
 
 // Names arrive as the cabinet stores them; one flagged UTF-8 is brought into the ANSI code page
@@ -138,8 +110,10 @@ class CabinetWalk {
     DWORD OpenPart(const std::string& ansiPath, mscabd_cabinet*& part);
     DWORD JoinPart(mscabd_cabinet& previous, mscabd_cabinet* part);
     DWORD VisitFile(mscabd_file& file);
-    FileOutcome WriteFile(mscabd_file& file, std::string_view target);
-    std::optional<time_t> ModificationTimeOf(const mscabd_file& file);
+    FileOutcome WriteFile(mscabd_file& file, std::string_view target,
+                          std::optional<FilesAhead::Taken>& ahead);
+    FileOutcome WriteDecodedAhead(const mscabd_file& file, FilesAhead::Taken& ahead);
+    bool WritesAhead() const;
 
     PSP_FILE_CALLBACK_A handler_;
     PVOID context_;
@@ -152,13 +126,15 @@ class CabinetWalk {
     MszipExtractor mszip_{io_};
     mscab_decompressor* decompressor_ = nullptr;
     mscabd_cabinet* cabinet_ = nullptr;
-    // The files of a cabinet mostly share a few stamps, and each local-time conversion reads
-    // the time zone anew.
-    std::optional<std::pair<std::uint32_t, std::optional<time_t>>> lastStamp_;
+    FileStamps stamps_;
+    bool writing_ = false;  // the callback asked for a file to be written
+    // Last, so that its thread stops first.
+    FilesAhead ahead_{mszip_, stamps_};
 };
 
 DWORD CabinetWalk::Run(std::string_view ansiCabinetPath) {
     const DWORD error = VisitCabinet(ansiCabinetPath);
+    ahead_.Clear();
     const DWORD flushed = output_.MakeDurable();
     return error != ERROR_SUCCESS ? error : flushed;
 }
@@ -193,6 +169,7 @@ DWORD CabinetWalk::VisitCabinet(std::string_view ansiCabinetPath) {
     }
     // In the cabinet's order, so that libmspack decodes each folder once, front to back.
     for (mscabd_file* file = cabinet_->files; file != nullptr; file = file->next) {
+        ahead_.Fill(*cabinet_, *file, WritesAhead());
         if (const DWORD error = VisitFile(*file); error != ERROR_SUCCESS) {
             return error;
         }
@@ -321,6 +298,7 @@ DWORD CabinetWalk::VisitFile(mscabd_file& file) {
     info.DosTime = DosTimeOf(file);
     info.DosAttribs = static_cast<WORD>(file.attribs);
     const UINT answer = Notify(SPFILENOTIFY_FILEINCABINET, &info, ansiCabinetPath_.c_str());
+    std::optional<FilesAhead::Taken> ahead = ahead_.Take(file);
     if (answer == FILEOP_SKIP) {
         return ERROR_SUCCESS;
     }
@@ -328,10 +306,11 @@ DWORD CabinetWalk::VisitFile(mscabd_file& file) {
     if (answer != FILEOP_DOIT) {
         return info.Win32Error != ERROR_SUCCESS ? info.Win32Error : ERROR_OPERATION_ABORTED;
     }
+    writing_ = true;
 
     const std::string target(info.FullTargetName, strnlen(info.FullTargetName, MAX_PATH));
     const FileOutcome outcome = target.size() < static_cast<size_t>(MAX_PATH)
-                                    ? WriteFile(file, target)
+                                    ? WriteFile(file, target, ahead)
                                     : FileOutcome{ERROR_BUFFER_OVERFLOW};
     FILEPATHS_A paths{target.c_str(), name.c_str(), outcome.Error, 0};
     const UINT reply = Notify(SPFILENOTIFY_FILEEXTRACTED, &paths);
@@ -341,7 +320,8 @@ DWORD CabinetWalk::VisitFile(mscabd_file& file) {
     return outcome.CabinetBroken ? outcome.Error : ERROR_SUCCESS;
 }
 
-FileOutcome CabinetWalk::WriteFile(mscabd_file& file, std::string_view target) {
+FileOutcome CabinetWalk::WriteFile(mscabd_file& file, std::string_view target,
+                                   std::optional<FilesAhead::Taken>& ahead) {
     if (target.empty()) {
         return {ERROR_PATH_NOT_FOUND};
     }
@@ -349,12 +329,19 @@ FileOutcome CabinetWalk::WriteFile(mscabd_file& file, std::string_view target) {
     if (host.Error != ERROR_SUCCESS) {
         return {host.Error};
     }
-    if (const DWORD error = output_.Create(host.Path); error != ERROR_SUCCESS) {
-        const std::string_view folder = target.substr(0, target.find_last_of('\\') + 1);
+    const std::string_view folder = target.substr(0, target.find_last_of('\\') + 1);
+    if (const DWORD error = output_.SetTarget(host.Path); error != ERROR_SUCCESS) {
+        return {WriteErrorInFolder(error, FromAnsi(folder))};
+    }
+    ahead_.Publish(file, output_.Folder());
+    if (ahead) {
+        return WriteDecodedAhead(file, *ahead);
+    }
+    if (const DWORD error = output_.Open(); error != ERROR_SUCCESS) {
         return {WriteErrorInFolder(error, FromAnsi(folder))};
     }
     if (mszip_.Extract(*cabinet_, file, output_)) {
-        return {output_.Commit(ModificationTimeOf(file))};
+        return {output_.Commit(stamps_.ModificationTimeOf(file))};
     }
     output_.Rewind();
     io_.ResetFailure();
@@ -366,17 +353,33 @@ FileOutcome CabinetWalk::WriteFile(mscabd_file& file, std::string_view target) {
         const DWORD error = CabinetErrorFromMspack(result, io_.Failure());
         return {error != ERROR_SUCCESS ? error : ERROR_INVALID_DATA, true};
     }
-    return {output_.Commit(ModificationTimeOf(file))};
+    return {output_.Commit(stamps_.ModificationTimeOf(file))};
 }
 
-std::optional<time_t> CabinetWalk::ModificationTimeOf(const mscabd_file& file) {
-    const WORD date = DosDateOf(file);
-    const WORD time = DosTimeOf(file);
-    const std::uint32_t stamp = static_cast<std::uint32_t>(date) << 16 | time;
-    if (!lastStamp_ || lastStamp_->first != stamp) {
-        lastStamp_.emplace(stamp, LocalTimeOf(date, time));
+// Small files are decoded ahead and written by the worker once the callback has asked for a file
+// to be written (a listing walk skips them all), into a folder on tmpfs. Elsewhere creating a
+// file is mostly the file system's own bookkeeping, which a second thread does not speed up: on
+// ext4 a nameless file joins the file system's list of orphans when created and leaves it when
+// named, both under one lock, and the worker made "many" 7 % slower (see bench/README.md).
+bool CabinetWalk::WritesAhead() const {
+    return writing_ && output_.NamelessFiles() && output_.Folder() && output_.Folder()->InMemory;
+}
+
+// The worker's nameless file, where it wrote one in the target's folder: the file as if written
+// here, failure included. Otherwise the file is written here from the bytes decoded ahead.
+FileOutcome CabinetWalk::WriteDecodedAhead(const mscabd_file& file, FilesAhead::Taken& ahead) {
+    if (ahead.WrittenInto(output_.Folder()) && !NamelessFilesUnsupported(ahead.Errno())) {
+        if (ahead.Errno() != 0) {
+            return {WriteErrorFromErrno(ahead.Errno())};
+        }
+        output_.Adopt(ahead.ReleaseFd(), ahead.Size());
+        return {output_.Commit(std::nullopt)};
     }
-    return lastStamp_->second;
+    if (const DWORD error = output_.Open(); error != ERROR_SUCCESS) {
+        return {error};
+    }
+    output_.Write(ahead.Data(), static_cast<int>(ahead.Size()));
+    return {output_.Commit(stamps_.ModificationTimeOf(file))};
 }
 
 }  // namespace

@@ -38,18 +38,13 @@ std::string ProcPathOf(int fd) {
     return "/proc/self/fd/" + std::to_string(fd);
 }
 
-bool CanNameNamelessFiles() {
-    static const bool can = ::access("/proc/self/fd", X_OK) == 0;
-    return can;
-}
-
-// Links the open nameless file `fd` in as `target`; the errno of the failure, 0 on success.
-// Linking the descriptor itself spares the lookup through /proc, but older kernels allow it only
-// to privileged processes; after the first refusal, /proc is used alone.
-int LinkNamelessFile(int fd, const char* target) {
+// Links the open nameless file `fd` in as `name` in the open folder `folder`; the errno of the
+// failure, 0 on success. Linking the descriptor itself spares the lookup through /proc, but older
+// kernels allow it only to privileged processes; after the first refusal, /proc is used alone.
+int LinkNamelessFile(int fd, int folder, const char* name) {
     static std::atomic<bool> descriptorRefused{false};
     if (!descriptorRefused) {
-        if (::linkat(fd, "", AT_FDCWD, target, AT_EMPTY_PATH) == 0) {
+        if (::linkat(fd, "", folder, name, AT_EMPTY_PATH) == 0) {
             return 0;
         }
         if (errno != ENOENT && errno != EPERM) {
@@ -57,14 +52,65 @@ int LinkNamelessFile(int fd, const char* target) {
         }
     }
     const std::string viaProc = ProcPathOf(fd);
-    if (::linkat(AT_FDCWD, viaProc.c_str(), AT_FDCWD, target, AT_SYMLINK_FOLLOW) != 0) {
+    if (::linkat(AT_FDCWD, viaProc.c_str(), folder, name, AT_SYMLINK_FOLLOW) != 0) {
         return errno;
     }
     descriptorRefused = true;
     return 0;
 }
 
+int OpenNamelessFile(const OutputFolder& folder) {
+    return ::openat(folder.Fd, ".", O_TMPFILE | O_WRONLY | O_CLOEXEC, 0666);
+}
+
+void SetModificationTime(int fd, std::optional<time_t> modified) {
+    if (modified) {
+        const timespec times[2] = {{0, UTIME_OMIT}, {*modified, 0}};
+        // A file whose stamp could not be set is still complete and correct; keep it.
+        ::futimens(fd, times);
+    }
+}
+
+// 0, or the errno of the failure (ENOSPC for a write that took nothing).
+int WriteAll(int fd, const char* data, size_t size) noexcept {
+    while (size > 0) {
+        const ssize_t written = ::write(fd, data, size);
+        if (written < 0 && errno == EINTR) {
+            continue;
+        }
+        if (written <= 0) {
+            return written < 0 ? errno : ENOSPC;
+        }
+        data += written;
+        size -= static_cast<size_t>(written);
+    }
+    return 0;
+}
+
 }  // namespace
+
+bool NamelessFilesUnsupported(int error) {
+    return error == EOPNOTSUPP || error == EISDIR || error == EINVAL;
+}
+
+NamelessFile WriteNamelessFile(const OutputFolder& folder, const unsigned char* data,
+                               std::size_t size, std::optional<time_t> modified) {
+    const int fd = OpenNamelessFile(folder);
+    if (fd < 0) {
+        return {-1, errno};
+    }
+    if (const int error = WriteAll(fd, reinterpret_cast<const char*>(data), size); error != 0) {
+        ::close(fd);
+        return {-1, error};
+    }
+    SetModificationTime(fd, modified);
+    return {fd, 0};
+}
+
+bool TargetFile::CanNameNamelessFiles() {
+    static const bool can = ::access("/proc/self/fd", X_OK) == 0;
+    return can;
+}
 
 TargetFile::TargetFile() : namelessAllowed_(NamelessFilesAllowed()) {}
 
@@ -73,28 +119,35 @@ TargetFile::~TargetFile() {
 }
 
 DWORD TargetFile::Create(const std::filesystem::path& target) {
+    if (const DWORD error = SetTarget(target); error != ERROR_SUCCESS) {
+        return error;
+    }
+    return Open();
+}
+
+DWORD TargetFile::SetTarget(const std::filesystem::path& target) {
     Discard();
-    target_ = target;
-    const std::string& spelled = target_.native();
-    const size_t slash = spelled.rfind('/');
-    if (slash == std::string::npos) {
-        folder_.assign(".");
-    } else {
-        folder_.assign(spelled, 0, slash == 0 ? 1 : slash);
+    target_ = target.native();
+    const size_t slash = target_.rfind('/');
+    const std::string_view folder =
+        slash == std::string::npos ? std::string_view(".")
+                                   : std::string_view(target_).substr(0, slash == 0 ? 1 : slash);
+    name_.assign(target_, slash == std::string::npos ? 0 : slash + 1);
+    if (name_.empty()) {
+        name_ = ".";  // the root itself: a folder, refused as any folder at the target is
     }
     keptMode_.reset();
     writeErrno_ = 0;
     received_ = 0;
     buffered_ = 0;
+    DWORD error = ERROR_SUCCESS;
+    folder_ = folders_.Open(folder, error);
+    return error;
+}
+
+DWORD TargetFile::Open() {
     if (!buffer_) {
         buffer_.reset(new char[kBufferSize]);
-    }
-    // A walk's files come folder by folder; each folder is cleaned the first time.
-    if (folder_ != lastCleaned_) {
-        lastCleaned_ = folder_;
-        if (cleanedFolders_.insert(folder_).second) {
-            RemoveLeftoverTemporaries(folder_);
-        }
     }
     const DWORD nameless = OpenNameless();
     if (nameless != ERROR_NOT_SUPPORTED) {
@@ -106,19 +159,25 @@ DWORD TargetFile::Create(const std::filesystem::path& target) {
     return CreateTemporary();
 }
 
+void TargetFile::Adopt(int fd, std::uint64_t size) {
+    fd_ = fd;
+    nameless_ = true;
+    received_ = size;
+}
+
 // 0, the Windows code of why the folder takes no file, or ERROR_NOT_SUPPORTED where the file
 // system has no nameless files.
 DWORD TargetFile::OpenNameless() {
     nameless_ = false;
-    if (!namelessAllowed_ || !CanNameNamelessFiles()) {
+    if (!NamelessFiles()) {
         return ERROR_NOT_SUPPORTED;
     }
-    fd_ = ::open(folder_.c_str(), O_TMPFILE | O_WRONLY | O_CLOEXEC, 0666);
+    fd_ = OpenNamelessFile(*folder_);
     if (fd_ >= 0) {
         nameless_ = true;
         return ERROR_SUCCESS;
     }
-    if (errno == EOPNOTSUPP || errno == EISDIR || errno == EINVAL) {
+    if (NamelessFilesUnsupported(errno)) {
         return ERROR_NOT_SUPPORTED;
     }
     return WriteErrorFromErrno(errno);
@@ -129,13 +188,13 @@ DWORD TargetFile::OpenNameless() {
 // whoever asks, as Windows does even for administrators; root's access check would let it pass.
 DWORD TargetFile::CheckTarget() {
     struct stat status {};
-    if (::stat(target_.c_str(), &status) != 0) {
+    if (::fstatat(folder_->Fd, name_.c_str(), &status, 0) != 0) {
         return errno == ENOENT ? ERROR_SUCCESS : WriteErrorFromErrno(errno);
     }
     if (S_ISDIR(status.st_mode) || (S_ISREG(status.st_mode) && (status.st_mode & kAnyWrite) == 0)) {
         return ERROR_ACCESS_DENIED;
     }
-    if (::faccessat(AT_FDCWD, target_.c_str(), W_OK, AT_EACCESS) != 0) {
+    if (::faccessat(folder_->Fd, name_.c_str(), W_OK, AT_EACCESS) != 0) {
         return WriteErrorFromErrno(errno);
     }
     if (S_ISREG(status.st_mode)) {
@@ -145,17 +204,16 @@ DWORD TargetFile::CheckTarget() {
 }
 
 DWORD TargetFile::CreateTemporary() {
-    const std::string name = target_.filename().string();
     for (int attempt = 0; attempt < kNameAttempts; ++attempt) {
-        const std::string path = folder_ + '/' + TemporaryName(name);
-        fd_ = ::open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+        const std::string name = TemporaryName(name_);
+        fd_ = ::openat(folder_->Fd, name.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
         if (fd_ >= 0 && !LockCreatedAsInUse(fd_)) {
             ::close(fd_);
             fd_ = -1;
             continue;
         }
         if (fd_ >= 0) {
-            temporaryPath_ = path;
+            temporaryName_ = name;
             // A replaced file keeps its permissions; a new one gets the umask's.
             if (keptMode_) {
                 ::fchmod(fd_, *keptMode_);
@@ -175,12 +233,8 @@ DWORD TargetFile::Commit(std::optional<time_t> modified) {
         Discard();
         return error;
     }
-    if (modified) {
-        const timespec times[2] = {{0, UTIME_OMIT}, {*modified, 0}};
-        // A file whose stamp could not be set is still complete and correct; keep it.
-        ::futimens(fd_, times);
-    }
-    durable_.Note(fd_, folder_);
+    SetModificationTime(fd_, modified);
+    durable_.Note(fd_, folder_->Path);
     if (nameless_) {
         if (const DWORD error = LinkNameless(); error != ERROR_NOT_SUPPORTED) {
             return error;
@@ -192,12 +246,12 @@ DWORD TargetFile::Commit(std::optional<time_t> modified) {
 // The temporary file takes the target's name while it is still open, and so locked: no other
 // walk can take it for a leftover meanwhile.
 DWORD TargetFile::RenameOverTarget() {
-    if (::rename(temporaryPath_.c_str(), target_.c_str()) != 0) {
+    if (::renameat(folder_->Fd, temporaryName_.c_str(), folder_->Fd, name_.c_str()) != 0) {
         const DWORD error = WriteErrorFromErrno(errno);
         Discard();
         return error;
     }
-    temporaryPath_.clear();
+    temporaryName_.clear();
     return CloseFile();
 }
 
@@ -205,10 +259,11 @@ DWORD TargetFile::RenameOverTarget() {
 // Windows code of the failure (the file is gone then). ERROR_NOT_SUPPORTED when something is
 // there: the file has become a temporary file to be renamed over it.
 DWORD TargetFile::LinkNameless() {
-    const int linkError = LinkNamelessFile(fd_, target_.c_str());
+    const int linkError = LinkNamelessFile(fd_, folder_->Fd, name_.c_str());
     if (linkError == 0) {
         if (const DWORD error = CloseFile(); error != ERROR_SUCCESS) {
-            ::unlink(target_.c_str());  // nothing was there before, and this may be incomplete
+            // nothing was there before, and this may be incomplete
+            ::unlinkat(folder_->Fd, name_.c_str(), 0);
             return error;
         }
         return ERROR_SUCCESS;
@@ -240,12 +295,11 @@ DWORD TargetFile::ReplaceTarget() {
     }
     // Locked before it has a name, so that it is never seen unlocked.
     LockAsInUse(fd_);
-    const std::string name = target_.filename().string();
     for (int attempt = 0; attempt < kNameAttempts; ++attempt) {
-        const std::string path = folder_ + '/' + TemporaryName(name);
-        const int linkError = LinkNamelessFile(fd_, path.c_str());
+        const std::string name = TemporaryName(name_);
+        const int linkError = LinkNamelessFile(fd_, folder_->Fd, name.c_str());
         if (linkError == 0) {
-            temporaryPath_ = path;
+            temporaryName_ = name;
             return ERROR_SUCCESS;
         }
         if (linkError != EEXIST) {
@@ -272,9 +326,9 @@ void TargetFile::Discard() noexcept {
         ::close(fd_);
         fd_ = -1;
     }
-    if (!temporaryPath_.empty()) {
-        ::unlink(temporaryPath_.c_str());
-        temporaryPath_.clear();
+    if (!temporaryName_.empty()) {
+        ::unlinkat(folder_->Fd, temporaryName_.c_str(), 0);
+        temporaryName_.clear();
     }
 }
 
@@ -295,7 +349,7 @@ int TargetFile::Write(const void* data, int bytes) noexcept {
     }
     if (size >= kStraightWrite) {
         if (Flush()) {
-            writeErrno_ = WriteAll(static_cast<const char*>(data), size);
+            writeErrno_ = WriteAll(fd_, static_cast<const char*>(data), size);
         }
         return bytes;
     }
@@ -319,25 +373,9 @@ bool TargetFile::Flush() noexcept {
     const size_t size = buffered_;
     buffered_ = 0;
     if (writeErrno_ == 0) {
-        writeErrno_ = WriteAll(buffer_.get(), size);
+        writeErrno_ = WriteAll(fd_, buffer_.get(), size);
     }
     return writeErrno_ == 0;
-}
-
-// 0, or the errno of the failure (ENOSPC for a write that took nothing).
-int TargetFile::WriteAll(const char* data, size_t size) noexcept {
-    while (size > 0) {
-        const ssize_t written = ::write(fd_, data, size);
-        if (written < 0 && errno == EINTR) {
-            continue;
-        }
-        if (written <= 0) {
-            return written < 0 ? errno : ENOSPC;
-        }
-        data += written;
-        size -= static_cast<size_t>(written);
-    }
-    return 0;
 }
 
 }  // namespace vantrel

@@ -9,6 +9,10 @@
 // (see temporary_files.h). VANTREL_NAMED_TEMPORARY_FILES=1 makes every file take the hidden
 // temporary file, as where there are no nameless files.
 //
+// Files are created and named relative to their folder, held open (see output_folders.h). A
+// small file may also arrive complete, written and stamped ahead of time by another thread
+// (WriteNamelessFile), to be given its name here.
+//
 // One TargetFile serves a whole walk, and at its end flushes everything it wrote to stable
 // storage.
 
@@ -20,10 +24,10 @@
 #include <optional>
 #include <string>
 #include <string_view>
-#include <unordered_set>
 
 #include "platform/posix/cabinet/durable_writes.h"
 #include "platform/posix/cabinet/io.h"
+#include "platform/posix/cabinet/output_folders.h"
 #include "platform/win_types.h"
 
 namespace vantrel {
@@ -35,13 +39,28 @@ class TargetFile final : public HostFile {
     TargetFile(const TargetFile&) = delete;
     TargetFile& operator=(const TargetFile&) = delete;
 
-    // Starts a file for `target`. 0, or the Windows code of why it cannot be written (its folder
-    // is missing or may not be written, ...); a target that may not be replaced is found when
-    // the file is complete.
+    // Starts a file for `target`: SetTarget, then Open.
     DWORD Create(const std::filesystem::path& target);
 
+    // Takes `target` for the next file and opens its folder: 0, or the Windows code of why the
+    // folder cannot be reached.
+    DWORD SetTarget(const std::filesystem::path& target);
+    const std::shared_ptr<const OutputFolder>& Folder() const { return folder_; }
+
+    // Starts the file. 0, or the Windows code of why it cannot be written (its folder is missing
+    // or may not be written, ...); a target that may not be replaced is found when the file is
+    // complete.
+    DWORD Open();
+
+    // Takes, instead of Open and the writes, the nameless file `fd` in Folder(), which holds all
+    // `size` bytes and its stamp already (see WriteNamelessFile).
+    void Adopt(int fd, std::uint64_t size);
+
+    // Whether files start without a name; else each starts under a hidden temporary name.
+    bool NamelessFiles() const { return namelessAllowed_ && CanNameNamelessFiles(); }
+
     // The name libmspack is given to open for writing.
-    const std::string& OpenName() const { return target_.native(); }
+    const std::string& OpenName() const { return target_; }
 
     // Bytes libmspack handed over for the file so far.
     std::uint64_t BytesReceived() const { return received_; }
@@ -67,6 +86,7 @@ class TargetFile final : public HostFile {
     void Close() noexcept override {}
 
   private:
+    static bool CanNameNamelessFiles();
     DWORD CheckTarget();
     DWORD OpenNameless();
     DWORD CreateTemporary();
@@ -75,11 +95,11 @@ class TargetFile final : public HostFile {
     DWORD RenameOverTarget();
     DWORD CloseFile();
     bool Flush() noexcept;
-    int WriteAll(const char* data, size_t size) noexcept;
 
-    std::filesystem::path target_;
-    std::string folder_;         // the target's, as spelled in it
-    std::string temporaryPath_;  // the hidden temporary file's, when there is one
+    std::string target_;
+    std::shared_ptr<const OutputFolder> folder_;  // the target's
+    std::string name_;                            // the target's, in its folder
+    std::string temporaryName_;  // the hidden temporary file's, in the folder, when there is one
     int fd_ = -1;
     bool nameless_ = false;
     std::optional<mode_t> keptMode_;
@@ -88,9 +108,22 @@ class TargetFile final : public HostFile {
     std::unique_ptr<char[]> buffer_;
     size_t buffered_ = 0;
     bool namelessAllowed_;
-    std::unordered_set<std::string> cleanedFolders_;
-    std::string lastCleaned_;
+    OutputFolders folders_;
     DurableWrites durable_;
 };
+
+// A file without a name in `folder` holding `size` bytes of `data`, its modification time set
+// when given: the descriptor, or -1 with the errno of the failure. Nothing is left of it on
+// failure, nor after a crash.
+struct NamelessFile {
+    int Fd = -1;
+    int Errno = 0;
+};
+NamelessFile WriteNamelessFile(const OutputFolder& folder, const unsigned char* data,
+                               std::size_t size, std::optional<time_t> modified);
+
+// Whether WriteNamelessFile failed with `error` because the folder's file system has no nameless
+// files.
+bool NamelessFilesUnsupported(int error);
 
 }  // namespace vantrel

@@ -92,9 +92,13 @@ bool LockCreatedAsInUse(int fd) {
     return ::fstat(fd, &status) != 0 || status.st_nlink > 0;
 }
 
-void RemoveLeftoverTemporaries(const std::filesystem::path& folder) {
-    DIR* listing = ::opendir(folder.c_str());
+void RemoveLeftoverTemporaries(int folderFd) {
+    const int fd = ::openat(folderFd, ".", O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    DIR* listing = fd >= 0 ? ::fdopendir(fd) : nullptr;
     if (listing == nullptr) {
+        if (fd >= 0) {
+            ::close(fd);
+        }
         return;
     }
     while (const dirent* entry = ::readdir(listing)) {

@@ -6,7 +6,6 @@
 // left behind, and the next run writing into that folder removes it; one with a lock belongs to
 // a run still going and is left alone.
 
-#include <filesystem>
 #include <string>
 #include <string_view>
 
@@ -27,7 +26,8 @@ void LockAsInUse(int fd);
 // the lock was taken (a cleaning run took it for a leftover), and is useless then.
 bool LockCreatedAsInUse(int fd);
 
-// Removes the leftover temporary files in `folder`.
-void RemoveLeftoverTemporaries(const std::filesystem::path& folder);
+// Removes the leftover temporary files in the open folder `folderFd` (an O_PATH descriptor will
+// do).
+void RemoveLeftoverTemporaries(int folderFd);
 
 }  // namespace vantrel

@@ -190,7 +190,8 @@ fs::path FindEntry(const fs::path& folder, const std::string& name) {
 // Folders lately seen to exist, remembered while a FolderMemory lives. Files come out of a
 // cabinet folder after folder, so the same few folders are asked about again and again.
 // They are compared as spelled, which is cheap: a folder spelled two ways is merely looked
-// at twice.
+// at twice. The host folders of the Windows folders lately mapped are remembered alike, so
+// that the files of one folder cost no lookup of the drives and no look at the folder.
 class RecentFolders {
   public:
     bool Contains(std::string_view folder) const {
@@ -202,16 +203,36 @@ class RecentFolders {
             next_ = (next_ + 1) % folders_.size();
         }
     }
+    const std::string* HostFolderOf(std::string_view windowsFolder) const {
+        if (depth_ == 0) {
+            return nullptr;
+        }
+        for (const auto& [windows, host] : mapped_) {
+            if (windows == windowsFolder && !windows.empty()) {
+                return &host;
+            }
+        }
+        return nullptr;
+    }
+    void AddMapping(std::string_view windowsFolder, std::string_view hostFolder) {
+        if (depth_ > 0 && HostFolderOf(windowsFolder) == nullptr) {
+            mapped_[nextMapped_] = {std::string(windowsFolder), std::string(hostFolder)};
+            nextMapped_ = (nextMapped_ + 1) % mapped_.size();
+        }
+    }
     void Enter() { ++depth_; }
     void Leave() {
         if (--depth_ == 0) {
             folders_ = {};
+            mapped_ = {};
         }
     }
 
   private:
     std::array<std::string, 8> folders_;
     size_t next_ = 0;
+    std::array<std::pair<std::string, std::string>, 8> mapped_;
+    size_t nextMapped_ = 0;
     int depth_ = 0;
 };
 
@@ -232,7 +253,11 @@ bool IsExistingFolder(const std::string& folder) {
     return true;
 }
 
-fs::path JoinMatchingCase(const fs::path& root, const std::vector<std::string>& components) {
+// The host path of `components` below `root`, and where its folder part ends when that folder
+// exists as spelled (0 when it was matched without regard to case, or there is none).
+fs::path JoinMatchingCase(const fs::path& root, const std::vector<std::string>& components,
+                          std::size_t& exactFolderEnd) {
+    exactFolderEnd = 0;
     if (components.empty()) {
         return root;
     }
@@ -249,6 +274,7 @@ fs::path JoinMatchingCase(const fs::path& root, const std::vector<std::string>& 
     }
     // Nearly always the path is spelled as it is on disk: one look settles it.
     if (IsExistingFolder(exact.substr(0, std::max<std::size_t>(parentEnd, 1)))) {
+        exactFolderEnd = std::max<std::size_t>(parentEnd, 1);
         return fs::path(std::move(exact));
     }
     fs::path found = root;
@@ -256,6 +282,43 @@ fs::path JoinMatchingCase(const fs::path& root, const std::vector<std::string>& 
         found = FindEntry(found, component);
     }
     return found;
+}
+
+// Where the last component of an absolute Windows path begins, when it is a plain name that the
+// mapping would take as it stands: not empty, not "." or "..", no character Windows forbids.
+std::optional<std::size_t> PlainLastNameAt(std::string_view windowsPath) {
+    if (!HasDriveLetter(windowsPath)) {
+        return std::nullopt;
+    }
+    const std::size_t separator = windowsPath.find_last_of("\\/");
+    if (separator == std::string_view::npos || separator < 2) {
+        return std::nullopt;
+    }
+    const std::string_view name = windowsPath.substr(separator + 1);
+    if (name.empty() || name == "." || name == ".." ||
+        std::any_of(name.begin(), name.end(),
+                    [](char c) { return IsForbiddenInName(static_cast<unsigned char>(c)); })) {
+        return std::nullopt;
+    }
+    return separator + 1;
+}
+
+// The mapping of a path whose folder was mapped lately in this walk.
+std::optional<fs::path> MappedLately(std::string_view windowsPath) {
+    const auto nameAt = PlainLastNameAt(windowsPath);
+    if (!nameAt) {
+        return std::nullopt;
+    }
+    const std::string* folder = Recent().HostFolderOf(windowsPath.substr(0, *nameAt));
+    if (folder == nullptr) {
+        return std::nullopt;
+    }
+    std::string path = *folder;
+    if (path.back() != '/') {
+        path += '/';
+    }
+    path += windowsPath.substr(*nameAt);
+    return fs::path(std::move(path));
 }
 
 }  // namespace
@@ -274,6 +337,9 @@ std::vector<DriveMapping> MappedDrives() {
 }
 
 HostPath ToHostPath(std::string_view windowsPath) {
+    if (auto mapped = MappedLately(windowsPath)) {
+        return {std::move(*mapped), ERROR_SUCCESS};
+    }
     if (windowsPath.size() >= 2 && IsSeparator(windowsPath[0]) && IsSeparator(windowsPath[1])) {
         return {{}, ERROR_PATH_NOT_FOUND};  // UNC paths name no drive of ours
     }
@@ -289,7 +355,14 @@ HostPath ToHostPath(std::string_view windowsPath) {
     if (const DWORD error = ResolveComponents(std::string_view(*absolute).substr(2), components)) {
         return {{}, error};
     }
-    return {JoinMatchingCase(*root, components), ERROR_SUCCESS};
+    std::size_t exactFolderEnd = 0;
+    fs::path path = JoinMatchingCase(*root, components, exactFolderEnd);
+    // The next file of the same folder, spelled the same, maps without any of the above.
+    if (const auto nameAt = PlainLastNameAt(windowsPath); nameAt && exactFolderEnd > 0) {
+        Recent().AddMapping(windowsPath.substr(0, *nameAt),
+                            std::string_view(path.native()).substr(0, exactFolderEnd));
+    }
+    return {std::move(path), ERROR_SUCCESS};
 }
 
 FolderMemory::FolderMemory() {
