@@ -185,6 +185,8 @@ TEST_F(VantrelCabTest, WrongUsageExitsWithTwo) {
     for (const auto& arguments : {std::vector<std::string>{},
                                   {"list"},
                                   {"extract", "x.cab"},
+                                  {"extract", "--libmspack-only", "x.cab"},
+                                  {"extract", "--fast", "x.cab", "out"},
                                   {"list", "a", "b"},
                                   {"unpack", "x.cab", "out"},
                                   {"--help", "list"},

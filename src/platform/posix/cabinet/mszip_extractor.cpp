@@ -1,8 +1,6 @@
 #include "platform/posix/cabinet/mszip_extractor.h"
 
 #include <cstdint>
-#include <cstdlib>
-#include <string_view>
 #include <utility>
 
 namespace vantrel {
@@ -12,17 +10,12 @@ namespace {
 constexpr std::uint64_t kLargestOffset = 0x7FFFFFFF;
 constexpr std::uint64_t kFrameSize = 32768;
 
-bool LeftToLibmspack() {
-    const char* choice = std::getenv("VANTREL_MSZIP");
-    return choice != nullptr && std::string_view(choice) == "libmspack";
-}
-
 }  // namespace
 
 // Maps libmspack's folders to the folder table; for a lone cabinet they are the same list.
 void MszipExtractor::Prepare(const mscabd_cabinet& cabinet) {
     prepared_ = true;
-    if (LeftToLibmspack() || cabinet.prevcab != nullptr || cabinet.nextcab != nullptr) {
+    if (leftToLibmspack_ || cabinet.prevcab != nullptr || cabinet.nextcab != nullptr) {
         return;
     }
     auto table = ReadFolderTable(io_);

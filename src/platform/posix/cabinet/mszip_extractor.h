@@ -3,7 +3,7 @@
 // The walk's own extraction of files that lie in MSZIP folders, through a faster inflate than
 // libmspack's, with libmspack as the judge of what comes out: a file is written here only when
 // libmspack would write the same bytes, and otherwise left to libmspack, which also keeps the
-// container, the other methods, cabinet sets and every failure. Setting VANTREL_MSZIP=libmspack
+// container, the other methods, cabinet sets and every failure. CabinetOptions::LibmspackOnly
 // leaves everything to libmspack, to compare the two.
 
 #include <mspack.h>
@@ -15,6 +15,7 @@
 #include <unordered_map>
 #include <vector>
 
+#include "platform/cabinet_options.h"
 #include "platform/posix/cabinet/folder_table.h"
 #include "platform/posix/cabinet/frame_writer.h"
 #include "platform/posix/cabinet/io.h"
@@ -27,7 +28,8 @@ class MszipExtractor {
     // Files from this size on are written on a thread of their own while they are decoded.
     static constexpr std::uint64_t kLargeFile = 64 * 1024;
 
-    explicit MszipExtractor(CabIo& io) : io_(io) {}
+    MszipExtractor(CabIo& io, const CabinetOptions& options)
+        : io_(io), leftToLibmspack_(options.LibmspackOnly) {}
 
     // Whether Extract would decode `file` itself, as far as can be told before decoding it.
     bool Handles(const mscabd_cabinet& cabinet, const mscabd_file& file);
@@ -44,6 +46,7 @@ class MszipExtractor {
     bool DeliverFile(const mscabd_file& file, HostFile& sink);
 
     CabIo& io_;
+    bool leftToLibmspack_;
     bool prepared_ = false;
     std::optional<FolderTable> table_;
     std::unordered_map<const mscabd_folder*, std::size_t> mszipFolders_;  // to the table's index

@@ -13,6 +13,7 @@
 #include <utility>
 
 #include "platform/ansi.h"
+#include "platform/cabinet_options.h"
 #include "platform/folders.h"
 #include "platform/kernel.h"
 #include "platform/posix/cabinet/errors.h"
@@ -82,8 +83,8 @@ struct FileOutcome {
 // One walk over one cabinet, owning everything libmspack opened for it.
 class CabinetWalk {
   public:
-    CabinetWalk(PSP_FILE_CALLBACK_A handler, PVOID context)
-        : handler_(handler), context_(context) {}
+    CabinetWalk(PSP_FILE_CALLBACK_A handler, PVOID context, const CabinetOptions& options)
+        : handler_(handler), context_(context), output_(options), mszip_(io_, options) {}
     ~CabinetWalk() {
         if (cabinet_ != nullptr) {
             decompressor_->close(decompressor_, cabinet_);
@@ -123,7 +124,7 @@ class CabinetWalk {
     std::deque<std::string> partPaths_;
     CabIo io_;
     TargetFile output_;
-    MszipExtractor mszip_{io_};
+    MszipExtractor mszip_;
     mscab_decompressor* decompressor_ = nullptr;
     mscabd_cabinet* cabinet_ = nullptr;
     FileStamps stamps_;
@@ -393,7 +394,7 @@ BOOL SetupIterateCabinetA(const char* CabinetFile, DWORD /*Reserved*/,
     DWORD error = ERROR_SUCCESS;
     {
         const FolderMemory folders;
-        CabinetWalk walk(MsgHandler, Context);
+        CabinetWalk walk(MsgHandler, Context, CurrentCabinetOptions());
         try {
             error = walk.Run(CabinetFile);
         } catch (const std::bad_alloc&) {
