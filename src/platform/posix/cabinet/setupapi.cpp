@@ -20,33 +20,21 @@
 #include "platform/posix/cabinet/file_stamps.h"
 #include "platform/posix/cabinet/files_ahead.h"
 #include "platform/posix/cabinet/io.h"
-#include "platform/posix/cabinet/little_endian.h"
 #include "platform/posix/cabinet/mszip_extractor.h"
 #include "platform/posix/cabinet/target.h"
 #include "platform/posix/files/drives.h"
+#include "shared/cab_format.h"
 
 namespace vantrel {
 namespace {
 
-constexpr size_t kHeaderSize = 36;
-constexpr char kSignature[] = "MSCF";
-
-struct CabinetHeader {
-    USHORT Folders;
-    USHORT Files;
-    USHORT SetId;
-    USHORT Number;
-};
-
 // The fixed header at the start of the file, when there is one.
-std::optional<CabinetHeader> ReadHeader(CabIo& io) {
-    unsigned char bytes[kHeaderSize];
-    if (io.ReadCabinetAt(0, bytes, kHeaderSize) != static_cast<ssize_t>(kHeaderSize) ||
-        std::memcmp(bytes, kSignature, 4) != 0) {
+std::optional<cab::Header> ReadHeader(CabIo& io) {
+    unsigned char bytes[cab::kHeaderSize];
+    if (io.ReadCabinetAt(0, bytes, cab::kHeaderSize) != static_cast<ssize_t>(cab::kHeaderSize)) {
         return std::nullopt;
     }
-    return CabinetHeader{ReadLe16(bytes + 26), ReadLe16(bytes + 28), ReadLe16(bytes + 32),
-                         ReadLe16(bytes + 34)};
+    return cab::ReadHeader(bytes);
 }
 
 bool MspackMatchesBuild() {
