@@ -1,4 +1,6 @@
-#include "platform/posix/cabinet/folder_table.h"
+#include "platform/posix/cabinet/mszip/folder_table.h"
+
+#include <mspack.h>
 
 #include <algorithm>
 #include <cstring>
@@ -9,7 +11,13 @@
 namespace vantrel {
 namespace {
 
-constexpr std::size_t kLongestName = 256;  // libmspack looks this far for a name's end
+constexpr std::size_t kLongestName = 256;  // libmspack 0.11alpha looks this far for a name's end
+
+// libmspack reads the same header; where its public header has our values, they must agree.
+static_assert(MSCAB_HDR_PREVCAB == cab::kHasPrevious && MSCAB_HDR_NEXTCAB == cab::kHasNext &&
+              MSCAB_HDR_RESV == cab::kHasReserve);
+static_assert(MSCAB_HDR_RESV_OFFSET == cab::kHeaderSize + cab::kReserveSizesSize);
+static_assert(MSCAB_ATTRIB_UTF_NAME == cab::kAttribUtf8Name);
 
 constexpr std::size_t kWindowSize = 16 * 1024;
 

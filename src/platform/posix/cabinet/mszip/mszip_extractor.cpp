@@ -1,14 +1,18 @@
-#include "platform/posix/cabinet/mszip_extractor.h"
+#include "platform/posix/cabinet/mszip/mszip_extractor.h"
 
 #include <cstdint>
 #include <utility>
 
+#include "shared/cab_format.h"
+
 namespace vantrel {
 namespace {
 
-// libmspack's bounds: nothing past 2 GiB, and no more output than 32 KiB a data block.
+// libmspack 0.11alpha's bounds: nothing past 2 GiB, and no more output than 32 KiB a data block.
 constexpr std::uint64_t kLargestOffset = 0x7FFFFFFF;
-constexpr std::uint64_t kFrameSize = 32768;
+constexpr std::uint64_t kFrameSize = cab::kFrameSize;
+
+static_assert(MSCAB_COMP_MSZIP == cab::kMszip && MSCAB_COMP_NONE == cab::kStored);
 
 }  // namespace
 

@@ -45,7 +45,7 @@ class FolderStream {
     void Release(std::uint64_t position) { keepFrom_ = position; }
 
   private:
-    static constexpr std::size_t kTrailingZeros = 2;
+    static constexpr std::size_t kTrailingZeros = 2;  // as libmspack 0.11alpha adds
 
     std::uint64_t End() const { return base_ + filled_; }
     bool MayRead() const;

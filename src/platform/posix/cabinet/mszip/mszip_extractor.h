@@ -5,6 +5,11 @@
 // libmspack would write the same bytes, and otherwise left to libmspack, which also keeps the
 // container, the other methods, cabinet sets and every failure. CabinetOptions::LibmspackOnly
 // leaves everything to libmspack, to compare the two.
+//
+// To agree with libmspack, this folder copies sizes and bounds from inside it that its public
+// header does not give: each is marked "libmspack 0.11alpha", the version (Debian 12's) they were
+// read from and checked against. Where the public header has the value, a static_assert holds
+// ours to it; building against another version warns (src/platform/posix/CMakeLists.txt).
 
 #include <mspack.h>
 
@@ -16,10 +21,10 @@
 #include <vector>
 
 #include "platform/cabinet_options.h"
-#include "platform/posix/cabinet/folder_table.h"
-#include "platform/posix/cabinet/frame_writer.h"
 #include "platform/posix/cabinet/io.h"
-#include "platform/posix/cabinet/mszip_decoder.h"
+#include "platform/posix/cabinet/mszip/folder_table.h"
+#include "platform/posix/cabinet/mszip/frame_writer.h"
+#include "platform/posix/cabinet/mszip/mszip_decoder.h"
 
 namespace vantrel {
 

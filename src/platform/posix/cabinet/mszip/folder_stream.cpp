@@ -1,4 +1,4 @@
-#include "platform/posix/cabinet/folder_stream.h"
+#include "platform/posix/cabinet/mszip/folder_stream.h"
 
 #include <algorithm>
 #include <cstring>
@@ -9,7 +9,8 @@
 namespace vantrel {
 namespace {
 
-// libmspack's input buffer for a cabinet's decoders (MSCABD_PARAM_DECOMPBUF, left at 4 KiB).
+// libmspack 0.11alpha's input buffer for a cabinet's decoders (MSCABD_PARAM_DECOMPBUF, left at
+// 4 KiB).
 constexpr std::uint64_t kPieceSize = 4096;
 // A frame's input is rarely above 40 KiB; one that needs more than this held at once is left to
 // libmspack, which streams it, so that a hostile cabinet cannot make us hold much of itself.
