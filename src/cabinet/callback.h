@@ -30,6 +30,10 @@ void SetActiveCab(std::shared_ptr<CabFile> obj);
 UINT CALLBACK CabIterateCallback(PVOID Context, UINT Notification, UINT_PTR Param1,
                                  UINT_PTR Param2) noexcept;
 
+// The context a walk in `mode` (CabFile::ListMode or ExtractMode) hands the service, which gives
+// it back with every notification for CabIterateCallback to pass on to the dispatcher.
+PVOID ContextOf(UINT mode);
+
 // Forgets what an earlier walk left behind; called just before a walk starts.
 void BeginWalk();
 
