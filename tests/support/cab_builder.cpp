@@ -112,20 +112,6 @@ std::string WriteCab(const CabContent& content) {
     return cabinet;
 }
 
-void AppendLe16(std::string& out, std::uint32_t value) {
-    out += static_cast<char>(value & 0xFF);
-    out += static_cast<char>((value >> 8) & 0xFF);
-}
-
-void AppendLe32(std::string& out, std::uint32_t value) {
-    AppendLe16(out, value & 0xFFFF);
-    AppendLe16(out, value >> 16);
-}
-
-std::uint32_t ReadLe32(const std::string& bytes, std::size_t at) {
-    return cab::ReadLe32(BytesAt(bytes, at));
-}
-
 std::string BuildStoredCab(const std::vector<CabEntry>& entries, const CabLayout& layout) {
     CabContent content;
     content.Checksums = layout.Checksums;
@@ -154,11 +140,10 @@ std::string BuildStoredCab(const std::vector<CabEntry>& entries, const CabLayout
     header.FilesOffset = layout.FilesOffset.value_or(header.FilesOffset);
     cab::WriteHeader(header, BytesAt(cabinet, 0));
     if (!entries.empty()) {
-        unsigned char* entry = BytesAt(cabinet, cab::kHeaderSize);
-        cab::FolderEntry folder = cab::ReadFolderEntry(entry);
+        cab::FolderEntry folder = FolderEntryAt(cabinet, 0);
         folder.DataOffset = layout.DataOffset.value_or(folder.DataOffset);
         folder.Blocks = layout.DataBlocks.value_or(folder.Blocks);
-        cab::WriteFolderEntry(folder, entry);
+        cab::WriteFolderEntry(folder, BytesAt(cabinet, cab::kHeaderSize));
     }
     return cabinet;
 }
@@ -193,10 +178,6 @@ void PatchDataHeader(std::string& cabinet, std::size_t at,
     cab::DataHeader header = DataHeaderAt(cabinet, at);
     change(header);
     cab::WriteDataHeader(header, BytesAt(cabinet, at));
-}
-
-void PatchLe16(std::string& cabinet, std::size_t at, std::uint16_t value) {
-    cab::WriteLe16(BytesAt(cabinet, at), value);
 }
 
 void PatchLe32(std::string& cabinet, std::size_t at, std::uint32_t value) {

@@ -87,13 +87,7 @@ struct CabContent {
 };
 std::string WriteCab(const CabContent& content);
 
-// Every number in a cabinet is stored little-endian.
-void AppendLe16(std::string& out, std::uint32_t value);
-void AppendLe32(std::string& out, std::uint32_t value);
-std::uint32_t ReadLe32(const std::string& bytes, std::size_t at);
-
 // Overwrites the little-endian field at `at` of a finished cabinet.
-void PatchLe16(std::string& cabinet, std::size_t at, std::uint16_t value);
 void PatchLe32(std::string& cabinet, std::size_t at, std::uint32_t value);
 
 // Runs gcab to pack every file under `sourceDir` (relative names, "\" inside the cabinet) into
