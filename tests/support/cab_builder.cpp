@@ -23,6 +23,12 @@ void AppendRecord(std::string& out, std::size_t size, Write write) {
     write(BytesAt(out, out.size() - size));
 }
 
+std::uint16_t Flags(const CabContent& content) {
+    return static_cast<std::uint16_t>((content.Previous ? cab::kHasPrevious : 0) |
+                                      (content.Next ? cab::kHasNext : 0) |
+                                      (content.Reserve ? cab::kHasReserve : 0));
+}
+
 std::string Neighbours(const CabContent& content) {
     std::string names;
     for (const auto& neighbour : {content.Previous, content.Next}) {
@@ -77,12 +83,9 @@ std::string WriteCab(const CabContent& content) {
                        0,
                        static_cast<std::uint16_t>(content.Folders.size()),
                        static_cast<std::uint16_t>(content.Files.size()),
-                       0,
+                       Flags(content),
                        content.SetId,
                        content.Number};
-    header.Flags = static_cast<std::uint16_t>((content.Previous ? cab::kHasPrevious : 0) |
-                                              (content.Next ? cab::kHasNext : 0) |
-                                              (content.Reserve ? cab::kHasReserve : 0));
     std::string cabinet(cab::kHeaderSize, '\0');
     if (content.Reserve) {
         AppendRecord(cabinet, cab::kReserveSizesSize, [&](unsigned char* bytes) {
@@ -92,9 +95,8 @@ std::string WriteCab(const CabContent& content) {
     }
     cabinet += Neighbours(content);
     const std::uint8_t folderReserve = content.Reserve ? content.Reserve->Folder : 0;
-    const std::size_t folderTable = cabinet.size();
     header.FilesOffset = static_cast<std::uint32_t>(
-        folderTable + content.Folders.size() * (cab::kFolderEntrySize + folderReserve));
+        cabinet.size() + content.Folders.size() * (cab::kFolderEntrySize + folderReserve));
     const std::string files = FileTable(content);
     std::string blocks;
     for (const CabFolder& folder : content.Folders) {
