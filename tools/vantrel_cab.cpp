@@ -2,12 +2,14 @@
 // diagnostics, scripts and benchmarks.
 //
 //     vantrel-cab list CABINET          one line per file: name, size, "yyyymmddhhmmss"
-//     vantrel-cab extract CABINET OUTDIR
+//     vantrel-cab extract [--named-temporary-files] [--libmspack-only] CABINET OUTDIR
 //                                       one line per file written: its Windows path
 //     vantrel-cab where                 the folder the viewer's registration names
 //     vantrel-cab --help | --version
 //
-// Paths are the host's, or Windows paths with a drive letter, such as `where` prints.
+// Paths are the host's, or Windows paths with a drive letter, such as `where` prints. The two
+// options of extract change how our POSIX cabinet service works, for diagnosis (see
+// platform/cabinet_options.h); Windows' own service takes no such choice, and ignores them.
 //
 // Exit status: 0 success, 1 failure (what failed and where, on standard error), 2 wrong usage
 // (usage on standard error) or, for "where", a viewer that is not registered.
@@ -15,10 +17,12 @@
 #include <cstdio>
 #include <optional>
 #include <string>
+#include <string_view>
 
 #include "cabinet/cab_file.h"
 #include "cabinet/callback.h"
 #include "dialog/install_folder.h"
+#include "platform/cabinet_options.h"
 #include "platform/diagnostics.h"
 #include "platform/file_system.h"
 #include "shared/raised_error.h"
@@ -37,7 +41,7 @@ constexpr int kNotRegistered = 2;
 
 constexpr const char* kUsageText =
     "usage: vantrel-cab list CABINET\n"
-    "       vantrel-cab extract CABINET OUTDIR\n"
+    "       vantrel-cab extract [--named-temporary-files] [--libmspack-only] CABINET OUTDIR\n"
     "       vantrel-cab where\n"
     "       vantrel-cab --help\n"
     "       vantrel-cab --version\n";
@@ -174,6 +178,28 @@ int Where() {
     return kSuccess;
 }
 
+// extract's options, then its cabinet and folder.
+int RunExtract(int count, char** arguments) {
+    CabinetOptions options;
+    for (; count > 0 && std::string_view(arguments[0]).starts_with("--"); --count, ++arguments) {
+        const std::string_view option = arguments[0];
+        if (option == "--named-temporary-files") {
+            options.NamedTemporaryFiles = true;
+        } else if (option == "--libmspack-only") {
+            options.LibmspackOnly = true;
+        } else {
+            return PrintUsage(stderr, kUsage);
+        }
+    }
+    if (count != 2) {
+        return PrintUsage(stderr, kUsage);
+    }
+    const CabinetOptionsScope chosen(options);
+    const auto cabinet = WindowsPathOf(arguments[0]);
+    const auto output = cabinet ? WindowsPathOf(arguments[1]) : std::nullopt;
+    return output ? Extract(*cabinet, *output) : kFailure;
+}
+
 int Run(int argc, char** argv) {
     const std::string mode = argc > 1 ? argv[1] : "";
     if ((mode == "--help" || mode == "-h") && argc == 2) {
@@ -190,10 +216,8 @@ int Run(int argc, char** argv) {
     if (mode == "where" && argc == 2) {
         return Where();
     }
-    if (mode == "extract" && argc == 4) {
-        const auto cabinet = WindowsPathOf(argv[2]);
-        const auto output = cabinet ? WindowsPathOf(argv[3]) : std::nullopt;
-        return output ? Extract(*cabinet, *output) : kFailure;
+    if (mode == "extract") {
+        return RunExtract(argc - 2, argv + 2);
     }
     return PrintUsage(stderr, kUsage);
 }

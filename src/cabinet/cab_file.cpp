@@ -51,10 +51,6 @@ constexpr DWORD kUnexplainedWalkFailure = ERROR_INVALID_DATA;
     }
 }
 
-PVOID ContextOf(UINT mode) {
-    return reinterpret_cast<PVOID>(static_cast<UINT_PTR>(mode));
-}
-
 // Walks the cabinet. What a handler threw stopped the walk and is thrown again here, ahead of
 // the walk's own result: the failure the service reports then is only the stop. The last error
 // is cleared first, so that a failed walk never reports what an earlier call left behind.
@@ -62,8 +58,8 @@ BOOL IterateCabinet(const std::string& cabName, UINT mode) {
     const std::string ansiName = ToAnsi(cabName);
     Callback::BeginWalk();
     SetLastError(ERROR_SUCCESS);
-    const BOOL walked =
-        SetupIterateCabinetA(ansiName.c_str(), 0, Callback::CabIterateCallback, ContextOf(mode));
+    const BOOL walked = SetupIterateCabinetA(ansiName.c_str(), 0, Callback::CabIterateCallback,
+                                             Callback::ContextOf(mode));
     if (const std::exception_ptr thrown = Callback::TakeWalkError()) {
         std::rethrow_exception(thrown);
     }

@@ -82,6 +82,10 @@ void SetActiveCab(std::shared_ptr<CabFile> obj) {
     ActiveCab = std::move(obj);
 }
 
+PVOID ContextOf(UINT mode) {
+    return reinterpret_cast<PVOID>(static_cast<UINT_PTR>(mode));
+}
+
 UINT CALLBACK CabIterateCallback(PVOID Context, UINT Notification, UINT_PTR Param1,
                                  UINT_PTR Param2) noexcept {
     // A local reference keeps the object alive even if a handler hands the slot to another one.

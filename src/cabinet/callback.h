@@ -15,7 +15,11 @@ class CabFile;
 
 namespace Callback {
 
-// The object that started the walk in progress, or the last one that did. Never cleared.
+// The object that started the walk in progress, or the last one that did. Never cleared, and
+// that is safe: only the service calls the callback, only during a walk, and every walk sets the
+// slot before it starts; between walks nothing reads it. The object it keeps alive is the one the
+// dialog holds until the program ends anyway. An object the dialog lets go stops delivering
+// events because its handlers are cleared (FrmConfirm::ReleaseCab), not through this slot.
 extern std::shared_ptr<CabFile> ActiveCab;
 void SetActiveCab(std::shared_ptr<CabFile> obj);
 
@@ -29,6 +33,10 @@ void SetActiveCab(std::shared_ptr<CabFile> obj);
 // which ends the walk, where the protocol would otherwise ask for ever.
 UINT CALLBACK CabIterateCallback(PVOID Context, UINT Notification, UINT_PTR Param1,
                                  UINT_PTR Param2) noexcept;
+
+// The context a walk in `mode` (CabFile::ListMode or ExtractMode) hands the service, which gives
+// it back with every notification for CabIterateCallback to pass on to the dispatcher.
+PVOID ContextOf(UINT mode);
 
 // Forgets what an earlier walk left behind; called just before a walk starts.
 void BeginWalk();

@@ -204,6 +204,12 @@ InstallationOutcome FrmConfirm::Installation() {
         return {};
     }
 
+    // Extract is called once per selected row, with the row's full name in the cabinet, and yet
+    // writes the whole cabinet each time: CabFile::Extract does not consult the name. This is how
+    // the installation is meant to run, not a slip. The hidden list selects the first row it is
+    // given and no other, and nothing changes the selection, so a cabinet with files is extracted
+    // exactly once and an empty one not at all; restricting a call to its name would install a
+    // single file.
     std::vector<std::string> names;
     for (const ListItem& item : lvwCabFile.ListItems()) {
         if (item.Selected()) {
@@ -211,6 +217,8 @@ InstallationOutcome FrmConfirm::Installation() {
         }
     }
 
+    // Every call writes every file the listing found, so the bar counts the files of all calls;
+    // AfterExtract moves it one step per file written.
     progress_->BeginExtraction(static_cast<int>(names.size() * lvwCabFile.ListItems().size()));
     std::set<std::string> notWritten;
     for (const auto& name : names) {

@@ -11,15 +11,4 @@ std::string DateTime::SortText() const {
     return text;
 }
 
-std::string DateTime::GeneralText() const {
-    char text[48];
-    if (Hour == 0 && Minute == 0 && Second == 0) {
-        std::snprintf(text, sizeof text, "%04d-%02d-%02d", Year, Month, Day);
-    } else {
-        std::snprintf(text, sizeof text, "%04d-%02d-%02d %02d:%02d:%02d", Year, Month, Day, Hour,
-                      Minute, Second);
-    }
-    return text;
-}
-
 }  // namespace vantrel

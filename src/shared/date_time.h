@@ -20,10 +20,6 @@ struct DateTime {
     // "yyyymmddhhmmss": fourteen digits that sort in time order.
     std::string SortText() const;
 
-    // The general text shown to people: "yyyy-mm-dd hh:mm:ss", the time of day left out when it
-    // is exactly midnight.
-    std::string GeneralText() const;
-
     auto operator<=>(const DateTime&) const = default;
 };
 

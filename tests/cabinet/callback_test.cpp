@@ -215,9 +215,7 @@ struct FileRecord {
     FILE_IN_CABINET_INFO_A record{};
 };
 
-PVOID Context(UINT mode) {
-    return reinterpret_cast<PVOID>(static_cast<UINT_PTR>(mode));
-}
+const auto Context = Callback::ContextOf;
 
 class ProtocolTest : public CabinetTest {
   protected:

@@ -8,6 +8,7 @@
 #include <system_error>
 
 #include "cabinet/cab_file.h"
+#include "platform/cabinet_options.h"
 #include "shared/raised_error.h"
 #include "support/posix/temp_prefix.h"
 #include "support/program_recorders.h"
@@ -102,7 +103,7 @@ CabinetRunOutcome CabinetHarness::Run(std::string_view cabinetBytes) {
     // The same with libmspack decoding every folder: MSZIP's own decoder must agree with it.
     fs::remove_all(OutputFolder(*prefix_));
     fs::create_directories(OutputFolder(*prefix_));
-    const ScopedEnv reference("VANTREL_MSZIP", "libmspack");
+    const CabinetOptionsScope reference({.LibmspackOnly = true});
     const ExtractRun referenceRun = Extract(*cab, outcome);
     if (run != referenceRun) {
         outcome.Violations.push_back(

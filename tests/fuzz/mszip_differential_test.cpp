@@ -55,12 +55,11 @@ void PrintTo(const PieceCase& piece, std::ostream* out) {
 class PieceBoundaryTest : public ::testing::TestWithParam<PieceCase> {};
 
 std::size_t FirstBlock(const std::string& cabinet) {
-    return ReadLe32(cabinet, 36);
+    return RegionsOf(cabinet).Data;
 }
 
 std::size_t BlockDataSize(const std::string& cabinet, std::size_t block) {
-    return static_cast<unsigned char>(cabinet[block + 4]) |
-           static_cast<unsigned char>(cabinet[block + 5]) << 8;
+    return DataHeaderAt(cabinet, block).Size;
 }
 
 TEST_P(PieceBoundaryTest, FirstFileFailsOnlyWhenLibmspackReadsIntoTheBadBlock) {
@@ -162,9 +161,9 @@ void Damage(std::mt19937& random, std::string& cabinet, std::size_t dataStart) {
 
 // Where the data blocks begin: after the file table, which the header locates.
 std::size_t FileTableEnd(const std::vector<CabEntry>& files, const std::string& cabinet) {
-    std::size_t end = ReadLe32(cabinet, 16);
+    std::size_t end = RegionsOf(cabinet).FileTable;
     for (const auto& file : files) {
-        end += 16 + file.Name.size() + 1;
+        end += cab::kFileEntrySize + file.Name.size() + 1;
     }
     return end;
 }

@@ -552,8 +552,8 @@ class BrokenDataTest : public CabinetTest {
         return recorder;
     }
 
-    static std::string StoredCabinet() {
-        return test::BuildStoredCab({{"data.bin", RandomBytes(40'000)}});
+    static std::string CheckedCabinet() {
+        return test::BuildStoredCab({{"data.bin", RandomBytes(40'000)}}, {.Checksums = true});
     }
 
     BOOL result_ = TRUE;
@@ -561,14 +561,14 @@ class BrokenDataTest : public CabinetTest {
 };
 
 TEST_F(BrokenDataTest, CorrectChecksumsAreAccepted) {
-    const fs::path cabinet = WriteCabinet("good.cab", test::WithChecksums(StoredCabinet()));
+    const fs::path cabinet = WriteCabinet("good.cab", CheckedCabinet());
     WalkOver(cabinet, std::nullopt);
     EXPECT_EQ(result_, TRUE);
     EXPECT_EQ(ReadFile(Out() / "data.bin"), RandomBytes(40'000));
 }
 
 TEST_F(BrokenDataTest, BadChecksumFailsWithCrcErrorAndKeepsTheTarget) {
-    std::string bytes = test::WithChecksums(StoredCabinet());
+    std::string bytes = CheckedCabinet();
     bytes[bytes.size() - 10] ^= 0x55;
     const fs::path cabinet = WriteCabinet("bad.cab", bytes);
 
@@ -596,8 +596,8 @@ TEST_F(BrokenDataTest, DamagedMszipDataFailsWithCrcOrInvalidData) {
     const fs::path good = dir_ / "good.cab";
     test::MakeCabWithGcab(good, source, true);
     std::string bytes = ReadFile(good);
-    const size_t firstBlock = test::ReadLe32(bytes, 36);
-    bytes[firstBlock + 8 + 20] ^= 0x5A;
+    const size_t firstBlock = test::RegionsOf(bytes).Data;
+    bytes[firstBlock + cab::kDataHeaderSize + 20] ^= 0x5A;
 
     WalkOver(WriteCabinet("checked.cab", bytes), std::nullopt);
     EXPECT_EQ(result_, FALSE);

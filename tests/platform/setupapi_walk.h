@@ -209,20 +209,4 @@ class WalkRecorder {
     }
 };
 
-// Gives every data block of a one-folder cabinet without reserved areas (BuildStoredCab's) its
-// real checksum; BuildStoredCab leaves them 0, which means "not checked".
-inline std::string WithChecksums(std::string cab) {
-    size_t block = ReadLe32(cab, 36);
-    const unsigned blocks =
-        static_cast<unsigned char>(cab[40]) | static_cast<unsigned char>(cab[41]) << 8;
-    for (unsigned n = 0; n < blocks; ++n) {
-        const auto* header = reinterpret_cast<const unsigned char*>(cab.data() + block);
-        const size_t size = header[4] | header[5] << 8;
-        const std::uint32_t dataSum = CabChecksum(header + 8, size, 0);
-        PatchLe32(cab, block, CabChecksum(header + 4, 4, dataSum));
-        block += 8 + size;
-    }
-    return cab;
-}
-
 }  // namespace vantrel::test

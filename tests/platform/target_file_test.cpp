@@ -20,6 +20,7 @@
 #include <thread>
 #include <tuple>
 
+#include "platform/cabinet_options.h"
 #include "platform/kernel.h"
 #include "platform/posix/cabinet/small_file_worker.h"
 #include "platform/posix/cabinet/target.h"
@@ -64,16 +65,11 @@ void PrintTo(const TargetCase& target, std::ostream* out) {
     *out << target.Name;
 }
 
-// Nameless files where the file system has them, or hidden temporary files throughout.
-std::optional<std::string> NamedTemporaryFiles(bool named) {
-    return named ? std::optional<std::string>("1") : std::nullopt;
-}
-
 class TargetFileTest : public ::testing::TestWithParam<std::tuple<TargetCase, bool>> {};
 
 TEST_P(TargetFileTest, ComesOutWholeUnderItsNameAlone) {
     const auto& [target, named] = GetParam();
-    const test::ScopedEnv temporaries("VANTREL_NAMED_TEMPORARY_FILES", NamedTemporaryFiles(named));
+    const CabinetOptionsScope temporaries({.NamedTemporaryFiles = named});
     test::TempDir dir;
     const std::string data = Pattern(target.Size);
     test::WriteFile(dir / "one.cab", test::BuildStoredCab({{"sub\\file.bin", data}}));
@@ -127,10 +123,8 @@ class TemporaryFileTest : public ::testing::TestWithParam<bool> {};
 // A new file has no name at all until it is complete; with named temporary files forced, it has
 // a hidden one, locked, from the start.
 TEST_P(TemporaryFileTest, IsHiddenAndLockedWhileWritten) {
-    const test::ScopedEnv temporaries("VANTREL_NAMED_TEMPORARY_FILES",
-                                      NamedTemporaryFiles(GetParam()));
     test::TempDir dir;
-    TargetFile file;
+    TargetFile file({.NamedTemporaryFiles = GetParam()});
     ASSERT_EQ(file.Create(dir / "new.bin"), ERROR_SUCCESS);
     ASSERT_EQ(file.Write("data", 4), 4);
 

@@ -1,6 +1,5 @@
 #include "support/cab_builder.h"
 
-#include <algorithm>
 #include <stdexcept>
 
 #include "support/host_program.h"
@@ -9,141 +8,182 @@
 namespace vantrel::test {
 namespace {
 
-constexpr std::size_t kHeaderSize = 36;
-constexpr std::size_t kFolderSize = 8;
-constexpr std::size_t kFileFixedSize = 16;
-constexpr std::size_t kMaxBlock = 32768;
-
-std::uint16_t Get16(const std::string& bytes, std::size_t at) {
-    const auto* p = reinterpret_cast<const unsigned char*>(bytes.data() + at);
-    return static_cast<std::uint16_t>(p[0] | p[1] << 8);
+unsigned char* BytesAt(std::string& bytes, std::size_t at) {
+    return reinterpret_cast<unsigned char*>(bytes.data() + at);
 }
 
-std::string DataBlocks(const std::string& data, bool checksums) {
-    std::string blocks;
-    for (std::size_t start = 0; start < data.size(); start += kMaxBlock) {
-        const std::size_t length = std::min(kMaxBlock, data.size() - start);
-        std::string sizes;
-        AppendLe16(sizes, static_cast<std::uint32_t>(length));
-        AppendLe16(sizes, static_cast<std::uint32_t>(length));
-        std::uint32_t checksum = 0;
-        if (checksums) {
-            const auto* bytes = reinterpret_cast<const unsigned char*>(data.data() + start);
-            checksum = CabChecksum(reinterpret_cast<const unsigned char*>(sizes.data()), 4,
-                                   CabChecksum(bytes, length, 0));
+const unsigned char* BytesAt(const std::string& bytes, std::size_t at) {
+    return reinterpret_cast<const unsigned char*>(bytes.data() + at);
+}
+
+// Appends a record of `size` bytes, written by `write`.
+template <class Write>
+void AppendRecord(std::string& out, std::size_t size, Write write) {
+    out.resize(out.size() + size);
+    write(BytesAt(out, out.size() - size));
+}
+
+std::uint16_t Flags(const CabContent& content) {
+    return static_cast<std::uint16_t>((content.Previous ? cab::kHasPrevious : 0) |
+                                      (content.Next ? cab::kHasNext : 0) |
+                                      (content.Reserve ? cab::kHasReserve : 0));
+}
+
+std::string Neighbours(const CabContent& content) {
+    std::string names;
+    for (const auto& neighbour : {content.Previous, content.Next}) {
+        if (neighbour) {
+            names += neighbour->first + '\0' + neighbour->second + '\0';
         }
-        AppendLe32(blocks, checksum);
-        blocks += sizes;
-        blocks.append(data, start, length);
+    }
+    return names;
+}
+
+std::string FileTable(const CabContent& content) {
+    std::string table;
+    for (const CabListing& file : content.Files) {
+        AppendRecord(table, cab::kFileEntrySize,
+                     [&](unsigned char* bytes) { cab::WriteFileEntry(file.Fields, bytes); });
+        table += file.Name + '\0';
+    }
+    return table;
+}
+
+std::string DataBlocks(const CabFolder& folder, const CabContent& content) {
+    const std::uint8_t reserve = content.Reserve ? content.Reserve->Data : 0;
+    std::string blocks;
+    for (const CabBlock& block : folder.Blocks) {
+        cab::DataHeader header{0, static_cast<std::uint16_t>(block.Data.size()),
+                               block.UncompressedSize};
+        if (content.Checksums) {
+            header.Checksum = cab::DataBlockChecksum(BytesAt(block.Data, 0), header.Size,
+                                                     header.UncompressedSize);
+        }
+        AppendRecord(blocks, cab::kDataHeaderSize,
+                     [&](unsigned char* bytes) { cab::WriteDataHeader(header, bytes); });
+        blocks += std::string(reserve, 'r') + block.Data;
+    }
+    return blocks;
+}
+
+// Stored data in blocks of 32 KiB.
+std::vector<CabBlock> StoredBlocks(const std::string& data) {
+    std::vector<CabBlock> blocks;
+    for (std::size_t start = 0; start < data.size(); start += cab::kFrameSize) {
+        const std::string block = data.substr(start, cab::kFrameSize);
+        blocks.push_back({block, static_cast<std::uint16_t>(block.size())});
     }
     return blocks;
 }
 
 }  // namespace
 
-void AppendLe16(std::string& out, std::uint32_t value) {
-    out += static_cast<char>(value & 0xFF);
-    out += static_cast<char>((value >> 8) & 0xFF);
-}
-
-void AppendLe32(std::string& out, std::uint32_t value) {
-    AppendLe16(out, value & 0xFFFF);
-    AppendLe16(out, value >> 16);
-}
-
-std::uint32_t ReadLe32(const std::string& bytes, std::size_t at) {
-    const auto* p = reinterpret_cast<const unsigned char*>(bytes.data() + at);
-    return p[0] | p[1] << 8 | p[2] << 16 | static_cast<std::uint32_t>(p[3]) << 24;
+std::string WriteCab(const CabContent& content) {
+    cab::Header header{0,
+                       0,
+                       static_cast<std::uint16_t>(content.Folders.size()),
+                       static_cast<std::uint16_t>(content.Files.size()),
+                       Flags(content),
+                       content.SetId,
+                       content.Number};
+    std::string cabinet(cab::kHeaderSize, '\0');
+    if (content.Reserve) {
+        AppendRecord(cabinet, cab::kReserveSizesSize, [&](unsigned char* bytes) {
+            cab::WriteReserveSizes(*content.Reserve, bytes);
+        });
+        cabinet += std::string(content.Reserve->Header, 'h');
+    }
+    cabinet += Neighbours(content);
+    const std::uint8_t folderReserve = content.Reserve ? content.Reserve->Folder : 0;
+    header.FilesOffset = static_cast<std::uint32_t>(
+        cabinet.size() + content.Folders.size() * (cab::kFolderEntrySize + folderReserve));
+    const std::string files = FileTable(content);
+    std::string blocks;
+    for (const CabFolder& folder : content.Folders) {
+        const cab::FolderEntry entry{
+            static_cast<std::uint32_t>(header.FilesOffset + files.size() + blocks.size()),
+            static_cast<std::uint16_t>(folder.Blocks.size()), folder.CompressionType};
+        AppendRecord(cabinet, cab::kFolderEntrySize,
+                     [&](unsigned char* bytes) { cab::WriteFolderEntry(entry, bytes); });
+        cabinet += std::string(folderReserve, 'f');
+        blocks += DataBlocks(folder, content);
+    }
+    cabinet += files + blocks;
+    header.CabinetSize = static_cast<std::uint32_t>(cabinet.size());
+    cab::WriteHeader(header, BytesAt(cabinet, 0));
+    return cabinet;
 }
 
 std::string BuildStoredCab(const std::vector<CabEntry>& entries, const CabLayout& layout) {
+    CabContent content;
+    content.Checksums = layout.Checksums;
     std::string data;
-    for (const auto& entry : entries) {
-        data += entry.Data;
-    }
-    const std::string blocks = DataBlocks(data, layout.Checksums);
-    const std::size_t blockCount = (data.size() + kMaxBlock - 1) / kMaxBlock;
-    const std::size_t folders = entries.empty() ? 0 : 1;
-
-    std::size_t fileTableSize = 0;
-    for (const auto& entry : entries) {
-        fileTableSize += kFileFixedSize + entry.Name.size() + 1;
-    }
-    const std::size_t filesOffset = kHeaderSize + folders * kFolderSize;
-    const std::size_t dataOffset = filesOffset + fileTableSize;
-    const std::size_t total = dataOffset + blocks.size();
-
-    std::string cab = "MSCF";
-    AppendLe32(cab, 0);
-    AppendLe32(cab, layout.CabinetSize.value_or(static_cast<std::uint32_t>(total)));
-    AppendLe32(cab, 0);
-    AppendLe32(cab, layout.FilesOffset.value_or(static_cast<std::uint32_t>(filesOffset)));
-    AppendLe32(cab, 0);
-    cab += '\x03';  // format version 1.3
-    cab += '\x01';
-    AppendLe16(cab, static_cast<std::uint32_t>(folders));
-    AppendLe16(cab, static_cast<std::uint32_t>(entries.size()));
-    AppendLe16(cab, 0);  // flags: no reserve, no previous or next cabinet
-    AppendLe16(cab, 0x1234);
-    AppendLe16(cab, 0);
-
-    if (folders != 0) {
-        AppendLe32(cab, layout.DataOffset.value_or(static_cast<std::uint32_t>(dataOffset)));
-        AppendLe16(cab, layout.DataBlocks.value_or(static_cast<std::uint16_t>(blockCount)));
-        AppendLe16(cab, layout.CompressionType);
-    }
     std::uint32_t offsetInFolder = 0;
     for (const auto& entry : entries) {
-        AppendLe32(cab, entry.DeclaredSize.value_or(static_cast<std::uint32_t>(entry.Data.size())));
-        AppendLe32(cab, entry.OffsetInFolder.value_or(offsetInFolder));
-        AppendLe16(cab, entry.FolderIndex.value_or(0));
-        AppendLe16(cab, entry.DosDate);
-        AppendLe16(cab, entry.DosTime);
-        AppendLe16(cab, entry.Attribs);
-        cab += entry.Name;
-        cab += '\0';
+        data += entry.Data;
+        const cab::FileEntry fields{
+            entry.DeclaredSize.value_or(static_cast<std::uint32_t>(entry.Data.size())),
+            entry.OffsetInFolder.value_or(offsetInFolder),
+            entry.FolderIndex.value_or(0),
+            entry.DosDate,
+            entry.DosTime,
+            entry.Attribs};
+        content.Files.push_back({fields, entry.Name});
         offsetInFolder += static_cast<std::uint32_t>(entry.Data.size());
     }
-    return cab + blocks;
+    if (!entries.empty()) {
+        content.Folders.push_back({layout.CompressionType, StoredBlocks(data)});
+    }
+    std::string cabinet = WriteCab(content);
+
+    // The fields that lie, over the truth.
+    cab::Header header = *cab::ReadHeader(BytesAt(cabinet, 0));
+    header.CabinetSize = layout.CabinetSize.value_or(header.CabinetSize);
+    header.FilesOffset = layout.FilesOffset.value_or(header.FilesOffset);
+    cab::WriteHeader(header, BytesAt(cabinet, 0));
+    if (!entries.empty()) {
+        cab::FolderEntry folder = FolderEntryAt(cabinet, 0);
+        folder.DataOffset = layout.DataOffset.value_or(folder.DataOffset);
+        folder.Blocks = layout.DataBlocks.value_or(folder.Blocks);
+        cab::WriteFolderEntry(folder, BytesAt(cabinet, cab::kHeaderSize));
+    }
+    return cabinet;
 }
 
 CabRegions RegionsOf(const std::string& cabinet) {
+    const cab::Header header = *cab::ReadHeader(BytesAt(cabinet, 0));
     CabRegions regions;
     regions.End = cabinet.size();
-    const std::uint16_t flags = Get16(cabinet, 30);
-    std::size_t at = kHeaderSize;  // the names of a set's neighbours come first
-    for (int names = ((flags & kCabHasPrevious) ? 2 : 0) + ((flags & kCabHasNext) ? 2 : 0);
+    std::size_t at = cab::kHeaderSize;  // the names of a set's neighbours come first
+    for (int names = ((header.Flags & cab::kHasPrevious) ? 2 : 0) +
+                     ((header.Flags & cab::kHasNext) ? 2 : 0);
          names > 0; --names) {
         at = cabinet.find('\0', at) + 1;
     }
     regions.FolderTable = at;
-    regions.FileTable = ReadLe32(cabinet, 16);
-    regions.Data = Get16(cabinet, 26) == 0 ? regions.End : ReadLe32(cabinet, at);
+    regions.FileTable = header.FilesOffset;
+    regions.Data =
+        header.Folders == 0 ? regions.End : cab::ReadFolderEntry(BytesAt(cabinet, at)).DataOffset;
     return regions;
 }
 
-void PatchLe16(std::string& cabinet, std::size_t at, std::uint16_t value) {
-    cabinet[at] = static_cast<char>(value & 0xFF);
-    cabinet[at + 1] = static_cast<char>(value >> 8);
+cab::FolderEntry FolderEntryAt(const std::string& cabinet, std::size_t index) {
+    return cab::ReadFolderEntry(BytesAt(cabinet, cab::kHeaderSize + index * cab::kFolderEntrySize));
+}
+
+cab::DataHeader DataHeaderAt(const std::string& cabinet, std::size_t at) {
+    return cab::ReadDataHeader(BytesAt(cabinet, at));
+}
+
+void PatchDataHeader(std::string& cabinet, std::size_t at,
+                     const std::function<void(cab::DataHeader&)>& change) {
+    cab::DataHeader header = DataHeaderAt(cabinet, at);
+    change(header);
+    cab::WriteDataHeader(header, BytesAt(cabinet, at));
 }
 
 void PatchLe32(std::string& cabinet, std::size_t at, std::uint32_t value) {
-    PatchLe16(cabinet, at, static_cast<std::uint16_t>(value & 0xFFFF));
-    PatchLe16(cabinet, at + 2, static_cast<std::uint16_t>(value >> 16));
-}
-
-std::uint32_t CabChecksum(const unsigned char* data, std::size_t size, std::uint32_t seed) {
-    std::uint32_t sum = seed;
-    std::size_t i = 0;
-    for (; i + 4 <= size; i += 4) {
-        sum ^= data[i] | data[i + 1] << 8 | data[i + 2] << 16 |
-               static_cast<std::uint32_t>(data[i + 3]) << 24;
-    }
-    std::uint32_t tail = 0;
-    for (; i < size; ++i) {
-        tail = tail << 8 | data[i];
-    }
-    return sum ^ tail;
+    cab::WriteLe32(BytesAt(cabinet, at), value);
 }
 
 void MakeCabWithGcab(const std::filesystem::path& cabinet, const std::filesystem::path& sourceDir,

@@ -2,9 +2,13 @@
 
 #include <cstdint>
 #include <filesystem>
+#include <functional>
 #include <optional>
 #include <string>
+#include <utility>
 #include <vector>
+
+#include "shared/cab_format.h"
 
 namespace vantrel::test {
 
@@ -15,7 +19,7 @@ struct CabEntry {
     std::string Data;
     std::uint16_t DosDate = (29 << 9) | (1 << 5) | 1;  // 2009-01-01
     std::uint16_t DosTime = 12 << 11;                  // 12:00:00
-    std::uint16_t Attribs = 0x20;                      // archive; 0x80 flags a UTF-8 name
+    std::uint16_t Attribs = cab::kAttribArchive;       // cab::kAttribUtf8Name flags a UTF-8 name
     // What the file table claims instead of the truth, for cabinets that lie.
     std::optional<std::uint16_t> FolderIndex = std::nullopt;     // iFolder (0xFFFD..0xFFFF: sets)
     std::optional<std::uint32_t> DeclaredSize = std::nullopt;    // cbFile
@@ -46,22 +50,45 @@ struct CabRegions {
 };
 CabRegions RegionsOf(const std::string& cabinet);
 
-// Header flags: the cabinet names the part of its set before it, after it.
-inline constexpr std::uint16_t kCabHasPrevious = 0x0001;
-inline constexpr std::uint16_t kCabHasNext = 0x0002;
+// The entry of folder `index` of a cabinet without reserved areas or neighbours.
+cab::FolderEntry FolderEntryAt(const std::string& cabinet, std::size_t index);
 
-// Every number in a cabinet is stored little-endian.
-void AppendLe16(std::string& out, std::uint32_t value);
-void AppendLe32(std::string& out, std::uint32_t value);
-std::uint32_t ReadLe32(const std::string& bytes, std::size_t at);
+// The header of the data block at `at`; PatchDataHeader rewrites it with `change`.
+cab::DataHeader DataHeaderAt(const std::string& cabinet, std::size_t at);
+void PatchDataHeader(std::string& cabinet, std::size_t at,
+                     const std::function<void(cab::DataHeader&)>& change);
+
+// What a cabinet holds, in the order it lies, for the builders: WriteCab adds the headers and
+// works out every size, count and offset.
+struct CabBlock {
+    std::string Data;  // as stored
+    std::uint16_t UncompressedSize = 0;
+};
+struct CabFolder {
+    std::uint16_t CompressionType = cab::kStored;
+    std::vector<CabBlock> Blocks;
+};
+struct CabListing {
+    cab::FileEntry Fields;
+    std::string Name;
+};
+// A neighbouring part of a cabinet set: its file name and its disk's name.
+using CabNeighbour = std::pair<std::string, std::string>;
+struct CabContent {
+    std::uint16_t SetId = 0x1234;
+    std::uint16_t Number = 0;
+    std::optional<CabNeighbour> Previous = std::nullopt;
+    std::optional<CabNeighbour> Next = std::nullopt;
+    // The reserved areas, filled with 'h', 'f' and 'r'; none without.
+    std::optional<cab::ReserveSizes> Reserve = std::nullopt;
+    std::vector<CabFolder> Folders = {};
+    std::vector<CabListing> Files = {};
+    bool Checksums = false;  // real data block checksums instead of 0
+};
+std::string WriteCab(const CabContent& content);
 
 // Overwrites the little-endian field at `at` of a finished cabinet.
-void PatchLe16(std::string& cabinet, std::size_t at, std::uint16_t value);
 void PatchLe32(std::string& cabinet, std::size_t at, std::uint32_t value);
-
-// Microsoft's data block checksum of `size` bytes: little-endian 32-bit words XORed, the tail
-// bytes as one word most significant first.
-std::uint32_t CabChecksum(const unsigned char* data, std::size_t size, std::uint32_t seed);
 
 // Runs gcab to pack every file under `sourceDir` (relative names, "\" inside the cabinet) into
 // `cabinet`, MSZIP-compressed when `compress` is set.

@@ -7,9 +7,9 @@
 namespace vantrel::test {
 namespace {
 
-constexpr std::uint16_t kContinuedFromPrevious = 0xFFFD;
-constexpr std::uint16_t kContinuedToNext = 0xFFFE;
-constexpr std::uint16_t kContinuedBothWays = 0xFFFF;
+using cab::kContinuedBothWays;
+using cab::kContinuedFromPrevious;
+using cab::kContinuedToNext;
 
 // A file as listed in one part.
 struct Listing {
@@ -126,45 +126,6 @@ class SetPlanner {
     std::size_t carried_ = 0;
 };
 
-std::string Header(const CabSetLayout& layout, std::size_t part, const Part& content) {
-    const auto& names = layout.PartNames;
-    std::uint16_t flags = 0;
-    flags |= part > 0 ? kCabHasPrevious : 0;
-    flags |= part + 1 < names.size() ? kCabHasNext : 0;
-    std::string cab = "MSCF";
-    // Reserved, cabinet size, reserved, file table offset, reserved: sizes and offsets follow.
-    cab.append(20, '\0');
-    cab += '\x03';
-    cab += '\x01';
-    AppendLe16(cab, static_cast<std::uint32_t>(content.Folders.size()));
-    AppendLe16(cab, static_cast<std::uint32_t>(content.Files.size()));
-    AppendLe16(cab, flags);
-    AppendLe16(cab, layout.SetId);
-    AppendLe16(cab, static_cast<std::uint32_t>(part));
-    if ((flags & kCabHasPrevious) != 0) {
-        cab += names[part - 1] + '\0' + "Disk " + std::to_string(part) + '\0';
-    }
-    if ((flags & kCabHasNext) != 0) {
-        cab += names[part + 1] + '\0' + "Disk " + std::to_string(part + 2) + '\0';
-    }
-    return cab;
-}
-
-std::string FileTable(const std::vector<CabEntry>& entries, const Part& content) {
-    std::string table;
-    for (const Listing& listing : content.Files) {
-        const CabEntry& entry = entries[listing.File];
-        AppendLe32(table, static_cast<std::uint32_t>(entry.Data.size()));
-        AppendLe32(table, listing.FolderOffset);
-        AppendLe16(table, listing.FolderIndex);
-        AppendLe16(table, entry.DosDate);
-        AppendLe16(table, entry.DosTime);
-        AppendLe16(table, entry.Attribs);
-        table += entry.Name + '\0';
-    }
-    return table;
-}
-
 std::vector<std::string> Blocks(const std::string& data, std::size_t blockSize) {
     std::vector<std::string> blocks;
     for (std::size_t at = 0; at < data.size(); at += blockSize) {
@@ -176,33 +137,40 @@ std::vector<std::string> Blocks(const std::string& data, std::size_t blockSize) 
     return blocks;
 }
 
+CabFolder StoredFolder(const FolderPiece& piece, std::size_t blockSize) {
+    CabFolder folder;
+    const auto blocks = Blocks(piece.Data, blockSize);
+    for (std::size_t n = 0; n < blocks.size(); ++n) {
+        const bool split = piece.SplitsIntoNext && n + 1 == blocks.size();
+        const std::size_t whole = blocks[n].size() + (n == 0 ? piece.CarriedIn : 0);
+        folder.Blocks.push_back({blocks[n], static_cast<std::uint16_t>(split ? 0 : whole)});
+    }
+    return folder;
+}
+
 std::string WritePart(const std::vector<CabEntry>& entries, const CabSetLayout& layout,
-                      std::size_t part, const Part& content) {
-    std::string cab = Header(layout, part, content);
-    std::vector<std::size_t> folderEntries;
-    for (const FolderPiece& folder : content.Folders) {
-        folderEntries.push_back(cab.size());
-        AppendLe32(cab, 0);  // where its data starts, known below
-        AppendLe16(cab, static_cast<std::uint32_t>(Blocks(folder.Data, layout.BlockSize).size()));
-        AppendLe16(cab, 0);  // stored
+                      std::size_t part, const Part& planned) {
+    const auto& names = layout.PartNames;
+    CabContent content;
+    content.SetId = layout.SetId;
+    content.Number = static_cast<std::uint16_t>(part);
+    if (part > 0) {
+        content.Previous = {names[part - 1], "Disk " + std::to_string(part)};
     }
-    PatchLe32(cab, 16, static_cast<std::uint32_t>(cab.size()));
-    cab += FileTable(entries, content);
-    for (std::size_t folder = 0; folder < content.Folders.size(); ++folder) {
-        PatchLe32(cab, folderEntries[folder], static_cast<std::uint32_t>(cab.size()));
-        const FolderPiece& piece = content.Folders[folder];
-        const auto blocks = Blocks(piece.Data, layout.BlockSize);
-        for (std::size_t n = 0; n < blocks.size(); ++n) {
-            const bool split = piece.SplitsIntoNext && n + 1 == blocks.size();
-            const std::size_t whole = blocks[n].size() + (n == 0 ? piece.CarriedIn : 0);
-            AppendLe32(cab, 0);  // no checksum
-            AppendLe16(cab, static_cast<std::uint32_t>(blocks[n].size()));
-            AppendLe16(cab, split ? 0 : static_cast<std::uint32_t>(whole));
-            cab += blocks[n];
-        }
+    if (part + 1 < names.size()) {
+        content.Next = {names[part + 1], "Disk " + std::to_string(part + 2)};
     }
-    PatchLe32(cab, 8, static_cast<std::uint32_t>(cab.size()));
-    return cab;
+    for (const FolderPiece& piece : planned.Folders) {
+        content.Folders.push_back(StoredFolder(piece, layout.BlockSize));
+    }
+    for (const Listing& listing : planned.Files) {
+        const CabEntry& entry = entries[listing.File];
+        content.Files.push_back(
+            {{static_cast<std::uint32_t>(entry.Data.size()), listing.FolderOffset,
+              listing.FolderIndex, entry.DosDate, entry.DosTime, entry.Attribs},
+             entry.Name});
+    }
+    return WriteCab(content);
 }
 
 }  // namespace

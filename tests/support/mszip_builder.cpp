@@ -9,9 +9,6 @@ namespace vantrel::test {
 namespace {
 
 constexpr std::size_t kWindow = 32768;
-constexpr std::size_t kHeaderSize = 36;
-constexpr std::uint16_t kMszip = 1;
-constexpr std::uint16_t kReservePresent = 0x0004;
 
 struct Deflater {
     z_stream stream{};
@@ -89,13 +86,12 @@ std::string DeflateFrame(const std::string& input, const std::string& dictionary
     return "CK" + deflater.output;
 }
 
-// The data blocks of one folder's data, and how many there are.
-std::pair<std::string, std::size_t> FolderBlocks(const std::string& data,
-                                                 const MszipLayout& layout) {
-    std::string blocks;
+// One folder holding `data`.
+CabFolder MszipFolder(const std::string& data, const MszipLayout& layout) {
+    CabFolder folder{cab::kMszip, {}};
     std::string ring(kWindow, '\0');
-    std::size_t count = 0;
-    for (std::size_t start = 0; start < data.size(); ++count) {
+    for (std::size_t start = 0; start < data.size();) {
+        const std::size_t count = folder.Blocks.size();
         const std::size_t wanted =
             count < layout.FrameSizes.size() ? layout.FrameSizes[count] : kWindow;
         const std::string frame = data.substr(start, std::min(wanted, data.size() - start));
@@ -110,18 +106,9 @@ std::pair<std::string, std::size_t> FolderBlocks(const std::string& data,
             DeflateFrame(frame, dictionary, layout.Codings[count % layout.Codings.size()]);
         ring.replace(0, frame.size(), frame);
         start += frame.size();
-
-        std::string sizes;
-        AppendLe16(sizes, static_cast<std::uint32_t>(packed.size()));
-        AppendLe16(sizes, static_cast<std::uint32_t>(frame.size()));
-        const auto* bytes = reinterpret_cast<const unsigned char*>(packed.data());
-        AppendLe32(blocks, layout.Checksums
-                               ? CabChecksum(reinterpret_cast<const unsigned char*>(sizes.data()),
-                                             4, CabChecksum(bytes, packed.size(), 0))
-                               : 0);
-        blocks += sizes + std::string(layout.DataReserve, 'r') + packed;
+        folder.Blocks.push_back({packed, static_cast<std::uint16_t>(frame.size())});
     }
-    return {blocks, count};
+    return folder;
 }
 
 }  // namespace
@@ -129,58 +116,23 @@ std::pair<std::string, std::size_t> FolderBlocks(const std::string& data,
 std::string BuildMszipCab(const std::vector<CabEntry>& entries, const MszipLayout& layout) {
     const std::size_t folders = std::max<std::size_t>(layout.Folders, 1);
     std::vector<std::string> data(folders);
-    std::vector<std::uint32_t> offsets;
+    CabContent content;
+    content.Checksums = layout.Checksums;
     for (std::size_t i = 0; i < entries.size(); ++i) {
-        offsets.push_back(static_cast<std::uint32_t>(data[i % folders].size()));
-        data[i % folders] += entries[i].Data;
+        const auto folder = static_cast<std::uint16_t>(i % folders);
+        content.Files.push_back({{static_cast<std::uint32_t>(entries[i].Data.size()),
+                                  static_cast<std::uint32_t>(data[folder].size()), folder,
+                                  entries[i].DosDate, entries[i].DosTime, entries[i].Attribs},
+                                 entries[i].Name});
+        data[folder] += entries[i].Data;
     }
-    const bool reserve =
-        layout.HeaderReserve != 0 || layout.FolderReserve != 0 || layout.DataReserve != 0;
-
-    std::string fileTable;
-    for (std::size_t i = 0; i < entries.size(); ++i) {
-        AppendLe32(fileTable, static_cast<std::uint32_t>(entries[i].Data.size()));
-        AppendLe32(fileTable, offsets[i]);
-        AppendLe16(fileTable, static_cast<std::uint32_t>(i % folders));
-        AppendLe16(fileTable, entries[i].DosDate);
-        AppendLe16(fileTable, entries[i].DosTime);
-        AppendLe16(fileTable, entries[i].Attribs);
-        fileTable += entries[i].Name + '\0';
+    if (layout.HeaderReserve != 0 || layout.FolderReserve != 0 || layout.DataReserve != 0) {
+        content.Reserve = {layout.HeaderReserve, layout.FolderReserve, layout.DataReserve};
     }
-    const std::size_t folderTable = kHeaderSize + (reserve ? 4 + layout.HeaderReserve : 0);
-    const std::size_t filesOffset = folderTable + folders * (8 + layout.FolderReserve);
-    std::size_t dataOffset = filesOffset + fileTable.size();
-
-    std::string folderEntries;
-    std::string blocks;
     for (const std::string& folderData : data) {
-        const auto [folderBlocks, count] = FolderBlocks(folderData, layout);
-        AppendLe32(folderEntries, static_cast<std::uint32_t>(dataOffset + blocks.size()));
-        AppendLe16(folderEntries, static_cast<std::uint32_t>(count));
-        AppendLe16(folderEntries, kMszip);
-        folderEntries += std::string(layout.FolderReserve, 'f');
-        blocks += folderBlocks;
+        content.Folders.push_back(MszipFolder(folderData, layout));
     }
-
-    std::string cab = "MSCF";
-    AppendLe32(cab, 0);
-    AppendLe32(cab, static_cast<std::uint32_t>(dataOffset + blocks.size()));
-    AppendLe32(cab, 0);
-    AppendLe32(cab, static_cast<std::uint32_t>(filesOffset));
-    AppendLe32(cab, 0);
-    cab += "\x03\x01";  // format version 1.3
-    AppendLe16(cab, static_cast<std::uint32_t>(folders));
-    AppendLe16(cab, static_cast<std::uint32_t>(entries.size()));
-    AppendLe16(cab, reserve ? kReservePresent : 0);
-    AppendLe16(cab, 0x1234);
-    AppendLe16(cab, 0);
-    if (reserve) {
-        AppendLe16(cab, layout.HeaderReserve);
-        cab += static_cast<char>(layout.FolderReserve);
-        cab += static_cast<char>(layout.DataReserve);
-        cab += std::string(layout.HeaderReserve, 'h');
-    }
-    return cab + folderEntries + fileTable + blocks;
+    return WriteCab(content);
 }
 
 }  // namespace vantrel::test

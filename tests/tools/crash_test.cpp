@@ -79,9 +79,13 @@ class CrashTest : public ::testing::TestWithParam<FileSet> {
     // killed.
     int Extract(Clock::duration delay) const {
         const std::string tool = VANTREL_CAB_TOOL;
-        std::vector<char*> arguments = {
-            const_cast<char*>(tool.c_str()), const_cast<char*>("extract"),
-            const_cast<char*>(cabinet_.c_str()), const_cast<char*>(out_.c_str()), nullptr};
+        std::vector<char*> arguments = {const_cast<char*>(tool.c_str()),
+                                        const_cast<char*>("extract")};
+        if (GetParam().NamedTemporaryFiles) {
+            arguments.push_back(const_cast<char*>("--named-temporary-files"));
+        }
+        arguments.insert(arguments.end(), {const_cast<char*>(cabinet_.c_str()),
+                                           const_cast<char*>(out_.c_str()), nullptr});
         pid_t child = 0;
         if (::posix_spawn(&child, tool.c_str(), nullptr, nullptr, arguments.data(), environ) != 0) {
             ADD_FAILURE() << "cannot start " << tool;
@@ -115,9 +119,6 @@ class CrashTest : public ::testing::TestWithParam<FileSet> {
 };
 
 TEST_P(CrashTest, EveryTargetIsOldOrNewAndTheNextRunLeavesNoTemporaryFile) {
-    const ScopedEnv temporaries(
-        "VANTREL_NAMED_TEMPORARY_FILES",
-        GetParam().NamedTemporaryFiles ? std::optional<std::string>("1") : std::nullopt);
     const auto files = NewFiles(GetParam());
     const Clock::duration whole = WholeRun();
     int killedMidway = 0;

@@ -93,6 +93,21 @@ TEST_F(VantrelCabTest, ExtractPrintsEveryFileItWrote) {
     EXPECT_EQ(ReadFile(prefix_.DriveC() / "Program Files/Viewer/a.jpg"), "AAA");
 }
 
+// The options for diagnosis change how the files are decoded and written, not what comes out.
+TEST_F(VantrelCabTest, ExtractOptionsWriteTheSameFiles) {
+    const TempDir source;
+    const std::string data = std::string(70000, 'a') + "end";
+    WriteFile(source / "a.jpg", data);
+    const auto cabinet = prefix_.DriveC() / "gcab.cab";
+    MakeCabWithGcab(cabinet, source.Path(), true);
+    for (const std::string option : {"--libmspack-only", "--named-temporary-files"}) {
+        const auto outdir = prefix_.DriveC() / ("out" + option);
+        const auto run = Run({"extract", option, cabinet.string(), outdir.string()});
+        EXPECT_EQ(run.exitCode, 0) << option << ": " << run.err;
+        EXPECT_EQ(ReadFile(outdir / "a.jpg"), data) << option;
+    }
+}
+
 TEST_F(VantrelCabTest, ExtractNamesEveryFileItDidNotWrite) {
     const auto outdir = prefix_.DriveC() / "out";
     const auto cabinet =
@@ -185,6 +200,8 @@ TEST_F(VantrelCabTest, WrongUsageExitsWithTwo) {
     for (const auto& arguments : {std::vector<std::string>{},
                                   {"list"},
                                   {"extract", "x.cab"},
+                                  {"extract", "--libmspack-only", "x.cab"},
+                                  {"extract", "--fast", "x.cab", "out"},
                                   {"list", "a", "b"},
                                   {"unpack", "x.cab", "out"},
                                   {"--help", "list"},

@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "lzx/lzx_encoder.h"
+#include "shared/cab_format.h"
 
 namespace vantrel::lzx {
 
@@ -13,7 +14,7 @@ struct CabMember {
     std::uint32_t Size = 0;
     std::uint16_t DosDate = 0;
     std::uint16_t DosTime = 0;
-    std::uint16_t Attribs = 0x20;  // archive; 0x80 marks a UTF-8 name
+    std::uint16_t Attribs = cab::kAttribArchive;
 };
 
 // A cabinet of one folder: `members` in order, their data the concatenation that `frames` hold,

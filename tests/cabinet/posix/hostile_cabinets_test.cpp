@@ -142,10 +142,10 @@ std::function<std::string()> Patched(std::function<void(std::string&)> patch) {
         return bytes;
     };
 }
-// Rewrites a field of the first data block's header: 4 = cbData, 6 = cbUncomp.
-std::function<std::string()> BlockField(std::size_t field, std::uint16_t value) {
+// Rewrites the first data block's header.
+std::function<std::string()> FirstBlock(std::function<void(cab::DataHeader&)> change) {
     return Patched(
-        [=](std::string& bytes) { PatchLe16(bytes, RegionsOf(bytes).Data + field, value); });
+        [=](std::string& bytes) { PatchDataHeader(bytes, RegionsOf(bytes).Data, change); });
 }
 
 class LyingCabinetTest : public HostileCabinetTest,
@@ -189,10 +189,13 @@ INSTANTIATE_TEST_SUITE_P(
                 kPrevious, kBadCrc),
         Failing("StoredDataMarkedMszip", Laid({.CompressionType = 1}), kPrevious),
         Failing("UnknownCompression", Laid({.CompressionType = 7}), kPrevious),
-        Failing("BlockLongerThanTheFile", BlockField(4, 500), kPrevious),
-        Failing("BlockUnpackingToMoreThan32KiB", BlockField(6, 40'000), kPrevious),
+        Failing("BlockLongerThanTheFile", FirstBlock([](auto& block) { block.Size = 500; }),
+                kPrevious),
+        Failing("BlockUnpackingToMoreThan32KiB",
+                FirstBlock([](auto& block) { block.UncompressedSize = 40'000; }), kPrevious),
         // Stored data is taken as it lies; only its stored size counts.
-        Whole("BlockUnpackingToLessThanItHolds", BlockField(6, 3)),
+        Whole("BlockUnpackingToLessThanItHolds",
+              FirstBlock([](auto& block) { block.UncompressedSize = 3; })),
         Failing("SecondFileInAMissingBlock", Second([](CabEntry& b) { b.OffsetInFolder = 40'000; }),
                 kFirstWritten),
         Failing("SecondFileBeyondTheFolderData",
@@ -471,14 +474,10 @@ const Names kMethodOrder = {"mszip.txt", "lzx.txt", "qtm.txt"};
 class CorruptStreamTest : public HostileCabinetTest,
                           public ::testing::WithParamInterface<std::size_t> {
   protected:
-    static constexpr std::size_t kFolderTable = 36;
-
     // The data block of the folder under test: where it starts and how long its data is.
     static std::pair<std::size_t, std::size_t> Block(const std::string& cabinet) {
-        const std::size_t folder = kFolderTable + 8 * GetParam();
-        const auto* bytes = reinterpret_cast<const unsigned char*>(cabinet.data());
-        const std::size_t start = bytes[folder] | bytes[folder + 1] << 8 | bytes[folder + 2] << 16;
-        return {start, static_cast<std::size_t>(bytes[start + 4] | bytes[start + 5] << 8)};
+        const std::size_t start = FolderEntryAt(cabinet, GetParam()).DataOffset;
+        return {start, DataHeaderAt(cabinet, start).Size};
     }
 
     // The files that come before the damaged one are written; it and the later ones keep what

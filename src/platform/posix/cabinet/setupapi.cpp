@@ -13,39 +13,28 @@
 #include <utility>
 
 #include "platform/ansi.h"
+#include "platform/cabinet_options.h"
 #include "platform/folders.h"
 #include "platform/kernel.h"
 #include "platform/posix/cabinet/errors.h"
 #include "platform/posix/cabinet/file_stamps.h"
-#include "platform/posix/cabinet/files_ahead.h"
 #include "platform/posix/cabinet/io.h"
-#include "platform/posix/cabinet/little_endian.h"
-#include "platform/posix/cabinet/mszip_extractor.h"
+#include "platform/posix/cabinet/mszip/files_ahead.h"
+#include "platform/posix/cabinet/mszip/mszip_extractor.h"
 #include "platform/posix/cabinet/target.h"
 #include "platform/posix/files/drives.h"
+#include "shared/cab_format.h"
 
 namespace vantrel {
 namespace {
 
-constexpr size_t kHeaderSize = 36;
-constexpr char kSignature[] = "MSCF";
-
-struct CabinetHeader {
-    USHORT Folders;
-    USHORT Files;
-    USHORT SetId;
-    USHORT Number;
-};
-
 // The fixed header at the start of the file, when there is one.
-std::optional<CabinetHeader> ReadHeader(CabIo& io) {
-    unsigned char bytes[kHeaderSize];
-    if (io.ReadCabinetAt(0, bytes, kHeaderSize) != static_cast<ssize_t>(kHeaderSize) ||
-        std::memcmp(bytes, kSignature, 4) != 0) {
+std::optional<cab::Header> ReadHeader(CabIo& io) {
+    unsigned char bytes[cab::kHeaderSize];
+    if (io.ReadCabinetAt(0, bytes, cab::kHeaderSize) != static_cast<ssize_t>(cab::kHeaderSize)) {
         return std::nullopt;
     }
-    return CabinetHeader{ReadLe16(bytes + 26), ReadLe16(bytes + 28), ReadLe16(bytes + 32),
-                         ReadLe16(bytes + 34)};
+    return cab::ReadHeader(bytes);
 }
 
 bool MspackMatchesBuild() {
@@ -82,8 +71,8 @@ struct FileOutcome {
 // One walk over one cabinet, owning everything libmspack opened for it.
 class CabinetWalk {
   public:
-    CabinetWalk(PSP_FILE_CALLBACK_A handler, PVOID context)
-        : handler_(handler), context_(context) {}
+    CabinetWalk(PSP_FILE_CALLBACK_A handler, PVOID context, const CabinetOptions& options)
+        : handler_(handler), context_(context), output_(options), mszip_(io_, options) {}
     ~CabinetWalk() {
         if (cabinet_ != nullptr) {
             decompressor_->close(decompressor_, cabinet_);
@@ -123,7 +112,7 @@ class CabinetWalk {
     std::deque<std::string> partPaths_;
     CabIo io_;
     TargetFile output_;
-    MszipExtractor mszip_{io_};
+    MszipExtractor mszip_;
     mscab_decompressor* decompressor_ = nullptr;
     mscabd_cabinet* cabinet_ = nullptr;
     FileStamps stamps_;
@@ -393,7 +382,7 @@ BOOL SetupIterateCabinetA(const char* CabinetFile, DWORD /*Reserved*/,
     DWORD error = ERROR_SUCCESS;
     {
         const FolderMemory folders;
-        CabinetWalk walk(MsgHandler, Context);
+        CabinetWalk walk(MsgHandler, Context, CurrentCabinetOptions());
         try {
             error = walk.Run(CabinetFile);
         } catch (const std::bad_alloc&) {

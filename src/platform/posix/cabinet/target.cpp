@@ -6,7 +6,6 @@
 
 #include <atomic>
 #include <cerrno>
-#include <cstdlib>
 #include <cstring>
 
 #include "platform/posix/cabinet/errors.h"
@@ -27,11 +26,6 @@ constexpr size_t kStraightWrite = 8 * 1024;
 constexpr mode_t kAnyWrite = S_IWUSR | S_IWGRP | S_IWOTH;
 
 constexpr int kNameAttempts = 100;
-
-bool NamelessFilesAllowed() {
-    const char* choice = std::getenv("VANTREL_NAMED_TEMPORARY_FILES");
-    return choice == nullptr || std::string_view(choice) != "1";
-}
 
 // A nameless file is given a name through its entry in /proc, which needs no privilege.
 std::string ProcPathOf(int fd) {
@@ -112,7 +106,8 @@ bool TargetFile::CanNameNamelessFiles() {
     return can;
 }
 
-TargetFile::TargetFile() : namelessAllowed_(NamelessFilesAllowed()) {}
+TargetFile::TargetFile(const CabinetOptions& options)
+    : namelessAllowed_(!options.NamedTemporaryFiles) {}
 
 TargetFile::~TargetFile() {
     Discard();

@@ -6,7 +6,7 @@
 // system has no nameless files, to a hidden temporary file renamed over the target in one step.
 // Until then a file already at the target stays as it was, and after a crash nothing is left
 // but, at worst, a hidden temporary file, which the next walk writing into that folder removes
-// (see temporary_files.h). VANTREL_NAMED_TEMPORARY_FILES=1 makes every file take the hidden
+// (see temporary_files.h). CabinetOptions::NamedTemporaryFiles makes every file take the hidden
 // temporary file, as where there are no nameless files.
 //
 // Files are created and named relative to their folder, held open (see output_folders.h). A
@@ -25,6 +25,7 @@
 #include <string>
 #include <string_view>
 
+#include "platform/cabinet_options.h"
 #include "platform/posix/cabinet/durable_writes.h"
 #include "platform/posix/cabinet/io.h"
 #include "platform/posix/cabinet/output_folders.h"
@@ -34,7 +35,7 @@ namespace vantrel {
 
 class TargetFile final : public HostFile {
   public:
-    TargetFile();
+    explicit TargetFile(const CabinetOptions& options = {});
     ~TargetFile() override;
     TargetFile(const TargetFile&) = delete;
     TargetFile& operator=(const TargetFile&) = delete;

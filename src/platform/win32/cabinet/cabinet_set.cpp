@@ -5,34 +5,20 @@
 #include <optional>
 #include <string_view>
 
+#include "shared/cab_format.h"
+
 namespace vantrel::win32 {
 namespace {
 
-constexpr std::size_t kFixedHeaderSize = 36;
 // The fixed header, the largest reserved area the format allows and four strings.
-constexpr std::size_t kLargestHeader = kFixedHeaderSize + 4 + 60000 + 4 * 256;
-constexpr std::size_t kFileEntrySize = 16;
-constexpr std::size_t kLongestString = 255;
-
-constexpr USHORT kHasPrevious = 0x0001;
-constexpr USHORT kHasNext = 0x0002;
-constexpr USHORT kHasReserve = 0x0004;
-
-// Folder indexes of a file split between parts.
-constexpr USHORT kContinuedFromPrevious = 0xFFFD;
-constexpr USHORT kContinuedToNext = 0xFFFE;
-constexpr USHORT kContinuedBothWays = 0xFFFF;
+constexpr std::size_t kLargestHeader = cab::kHeaderSize + cab::kReserveSizesSize +
+                                       cab::kLargestHeaderReserve + 4 * (cab::kLongestString + 1);
 
 // A part's number is 16 bits and each part must follow the one before: no set is longer.
 constexpr std::size_t kMostParts = 0x10000;
 
-std::uint16_t Le16(std::string_view bytes, std::size_t at) {
-    return static_cast<std::uint16_t>(static_cast<unsigned char>(bytes[at]) |
-                                      static_cast<unsigned char>(bytes[at + 1]) << 8);
-}
-
-std::uint32_t Le32(std::string_view bytes, std::size_t at) {
-    return Le16(bytes, at) | static_cast<std::uint32_t>(Le16(bytes, at + 2)) << 16;
+const unsigned char* BytesAt(std::string_view bytes, std::size_t at) {
+    return reinterpret_cast<const unsigned char*>(bytes.data() + at);
 }
 
 class CabinetFile {
@@ -79,7 +65,7 @@ class CabinetFile {
 // A NUL-terminated string of at most 255 bytes at `at`, which moves past it.
 std::optional<std::string> TakeString(std::string_view bytes, std::size_t& at) {
     const std::size_t end = bytes.find('\0', at);
-    if (end == std::string_view::npos || end - at > kLongestString) {
+    if (end == std::string_view::npos || end - at > cab::kLongestString) {
         return std::nullopt;
     }
     const std::string text(bytes.substr(at, end - at));
@@ -88,36 +74,32 @@ std::optional<std::string> TakeString(std::string_view bytes, std::size_t& at) {
 }
 
 struct Header {
-    USHORT Flags = 0;
-    USHORT Folders = 0;
-    USHORT Files = 0;
-    std::uint32_t FilesOffset = 0;
+    cab::Header Fields;
     CabinetPart Part;
 };
 
 std::optional<Header> ReadHeader(const CabinetFile& file) {
     const std::string bytes = file.Read(0, kLargestHeader);
-    if (bytes.size() < kFixedHeaderSize || bytes.compare(0, 4, "MSCF") != 0) {
+    const auto fields =
+        bytes.size() < cab::kHeaderSize ? std::nullopt : cab::ReadHeader(BytesAt(bytes, 0));
+    if (!fields) {
         return std::nullopt;
     }
-    Header header;
-    header.FilesOffset = Le32(bytes, 16);
-    header.Folders = Le16(bytes, 26);
-    header.Files = Le16(bytes, 28);
-    header.Flags = Le16(bytes, 30);
-    header.Part.SetId = Le16(bytes, 32);
-    header.Part.Number = Le16(bytes, 34);
-    std::size_t at = kFixedHeaderSize;
-    if ((header.Flags & kHasReserve) != 0) {
-        if (bytes.size() < at + 4) {
+    Header header{*fields, {}};
+    header.Part.SetId = fields->SetId;
+    header.Part.Number = fields->Number;
+    std::size_t at = cab::kHeaderSize;
+    if ((fields->Flags & cab::kHasReserve) != 0) {
+        if (bytes.size() < at + cab::kReserveSizesSize) {
             return std::nullopt;
         }
-        at += 4 + Le16(bytes, at);
+        at += cab::kReserveSizesSize + cab::ReadReserveSizes(BytesAt(bytes, at)).Header;
     }
-    if ((header.Flags & kHasPrevious) != 0 && (!TakeString(bytes, at) || !TakeString(bytes, at))) {
+    if ((fields->Flags & cab::kHasPrevious) != 0 &&
+        (!TakeString(bytes, at) || !TakeString(bytes, at))) {
         return std::nullopt;
     }
-    if ((header.Flags & kHasNext) != 0) {
+    if ((fields->Flags & cab::kHasNext) != 0) {
         auto name = TakeString(bytes, at);
         auto disk = TakeString(bytes, at);
         if (!name || !disk) {
@@ -133,22 +115,24 @@ std::optional<Header> ReadHeader(const CabinetFile& file) {
 // would decode it from the middle of that folder. False when the part continues no folder; none
 // when the file table cannot be read.
 std::optional<bool> FileBeginsInContinuedFolder(const CabinetFile& file, const Header& header) {
-    const std::string table =
-        file.Read(header.FilesOffset, header.Files * (kFileEntrySize + kLongestString + 1));
+    const cab::Header& fields = header.Fields;
+    const std::string table = file.Read(
+        fields.FilesOffset, fields.Files * (cab::kFileEntrySize + cab::kLongestString + 1));
     bool continues = false;
     bool beginsInFirstFolder = false;
     std::size_t at = 0;
-    for (USHORT i = 0; i < header.Files; ++i) {
-        if (table.size() < at + kFileEntrySize) {
+    for (USHORT i = 0; i < fields.Files; ++i) {
+        if (table.size() < at + cab::kFileEntrySize) {
             return std::nullopt;
         }
-        const USHORT folder = Le16(table, at + 8);
-        at += kFileEntrySize;
+        const USHORT folder = cab::ReadFileEntry(BytesAt(table, at)).Folder;
+        at += cab::kFileEntrySize;
         if (!TakeString(table, at)) {
             return std::nullopt;
         }
-        continues |= folder == kContinuedFromPrevious || folder == kContinuedBothWays;
-        beginsInFirstFolder |= folder == 0 || (folder == kContinuedToNext && header.Folders == 1);
+        continues |= folder == cab::kContinuedFromPrevious || folder == cab::kContinuedBothWays;
+        beginsInFirstFolder |=
+            folder == 0 || (folder == cab::kContinuedToNext && fields.Folders == 1);
     }
     return continues && beginsInFirstFolder;
 }
@@ -171,8 +155,8 @@ DWORD ReadNextPart(const std::string& path, const CabinetPart& previous, Cabinet
         return file.OpenError();
     }
     const auto header = ReadHeader(file);
-    if (!header || (header->Flags & kHasPrevious) == 0 || header->Part.SetId != previous.SetId ||
-        header->Part.Number != previous.Number + 1) {
+    if (!header || (header->Fields.Flags & cab::kHasPrevious) == 0 ||
+        header->Part.SetId != previous.SetId || header->Part.Number != previous.Number + 1) {
         return ERROR_INVALID_DATA;
     }
     if (FileBeginsInContinuedFolder(file, *header).value_or(true)) {

@@ -1,24 +1,23 @@
-#include "platform/posix/cabinet/folder_table.h"
+#include "platform/posix/cabinet/mszip/folder_table.h"
+
+#include <mspack.h>
 
 #include <algorithm>
 #include <cstring>
 #include <memory>
 
-#include "platform/posix/cabinet/little_endian.h"
+#include "shared/cab_format.h"
 
 namespace vantrel {
 namespace {
 
-constexpr std::size_t kHeaderSize = 36;
-constexpr std::size_t kReserveSizesSize = 4;
-constexpr std::size_t kFolderEntrySize = 8;
-constexpr std::size_t kFileEntrySize = 16;
-constexpr std::size_t kLongestName = 256;  // libmspack looks this far for a name's end
-constexpr unsigned kFlagPrevious = 0x0001;
-constexpr unsigned kFlagNext = 0x0002;
-constexpr unsigned kFlagReserve = 0x0004;
-constexpr unsigned kContinuedFromPrevious = 0xFFFD;
-constexpr unsigned kContinuedBothWays = 0xFFFF;
+constexpr std::size_t kLongestName = 256;  // libmspack 0.11alpha looks this far for a name's end
+
+// libmspack reads the same header; where its public header has our values, they must agree.
+static_assert(MSCAB_HDR_PREVCAB == cab::kHasPrevious && MSCAB_HDR_NEXTCAB == cab::kHasNext &&
+              MSCAB_HDR_RESV == cab::kHasReserve);
+static_assert(MSCAB_HDR_RESV_OFFSET == cab::kHeaderSize + cab::kReserveSizesSize);
+static_assert(MSCAB_ATTRIB_UTF_NAME == cab::kAttribUtf8Name);
 
 constexpr std::size_t kWindowSize = 16 * 1024;
 
@@ -70,11 +69,11 @@ class HeaderReader {
 
 // Takes one file entry and its name; the entry's folder index, or nothing when it cannot be read.
 std::optional<unsigned> TakeFileEntry(HeaderReader& reader) {
-    const unsigned char* entry = reader.Take(kFileEntrySize);
+    const unsigned char* entry = reader.Take(cab::kFileEntrySize);
     if (entry == nullptr) {
         return std::nullopt;
     }
-    const unsigned folder = ReadLe16(entry + 8);
+    const unsigned folder = cab::ReadFileEntry(entry).Folder;
     std::size_t got = 0;
     const unsigned char* name = reader.PeekUpTo(kLongestName, got);
     const auto* end = static_cast<const unsigned char*>(std::memchr(name, 0, got));
@@ -89,44 +88,41 @@ std::optional<unsigned> TakeFileEntry(HeaderReader& reader) {
 
 std::optional<FolderTable> ReadFolderTable(CabIo& io) {
     HeaderReader reader(io);
-    const unsigned char* header = reader.Take(kHeaderSize);
-    if (header == nullptr) {
-        return std::nullopt;
-    }
-    const unsigned folders = ReadLe16(header + 26);
-    const unsigned files = ReadLe16(header + 28);
-    const unsigned flags = ReadLe16(header + 30);
-    if ((flags & (kFlagPrevious | kFlagNext)) != 0) {
+    const unsigned char* bytes = reader.Take(cab::kHeaderSize);
+    const auto header = bytes != nullptr ? cab::ReadHeader(bytes) : std::nullopt;
+    if (!header || (header->Flags & (cab::kHasPrevious | cab::kHasNext)) != 0) {
         return std::nullopt;
     }
     FolderTable table;
     std::size_t folderReserve = 0;
-    if ((flags & kFlagReserve) != 0) {
-        const unsigned char* sizes = reader.Take(kReserveSizesSize);
+    if ((header->Flags & cab::kHasReserve) != 0) {
+        const unsigned char* sizes = reader.Take(cab::kReserveSizesSize);
         if (sizes == nullptr) {
             return std::nullopt;
         }
-        folderReserve = sizes[2];
-        table.BlockReserve = sizes[3];
-        reader.Skip(ReadLe16(sizes));
+        const cab::ReserveSizes reserve = cab::ReadReserveSizes(sizes);
+        folderReserve = reserve.Folder;
+        table.BlockReserve = reserve.Data;
+        reader.Skip(reserve.Header);
     }
-    for (unsigned i = 0; i < folders; ++i) {
-        const unsigned char* entry = reader.Take(kFolderEntrySize);
+    for (unsigned i = 0; i < header->Folders; ++i) {
+        const unsigned char* entry = reader.Take(cab::kFolderEntrySize);
         if (entry == nullptr) {
             return std::nullopt;
         }
+        const cab::FolderEntry folder = cab::ReadFolderEntry(entry);
         table.Folders.push_back(
-            {static_cast<off_t>(ReadLe32(entry)), ReadLe16(entry + 4), ReadLe16(entry + 6)});
+            {static_cast<off_t>(folder.DataOffset), folder.Blocks, folder.CompressionType});
         reader.Skip(folderReserve);
     }
-    for (unsigned i = 0; i < files; ++i) {
+    for (unsigned i = 0; i < header->Files; ++i) {
         const auto folder = TakeFileEntry(reader);
         if (!folder) {
             return std::nullopt;
         }
         table.FirstFolderContinued = table.FirstFolderContinued ||
-                                     *folder == kContinuedFromPrevious ||
-                                     *folder == kContinuedBothWays;
+                                     *folder == cab::kContinuedFromPrevious ||
+                                     *folder == cab::kContinuedBothWays;
     }
     return table;
 }

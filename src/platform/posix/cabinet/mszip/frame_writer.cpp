@@ -1,4 +1,4 @@
-#include "platform/posix/cabinet/frame_writer.h"
+#include "platform/posix/cabinet/mszip/frame_writer.h"
 
 #include "platform/posix/cabinet/worker_threads.h"
 

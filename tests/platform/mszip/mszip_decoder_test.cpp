@@ -2,7 +2,7 @@
 // valid cabinet may have, without leaving any to libmspack; and it must refuse every block header
 // libmspack reads otherwise than an RFC 1951 decoder, or refuses itself.
 
-#include "platform/posix/cabinet/mszip_decoder.h"
+#include "platform/posix/cabinet/mszip/mszip_decoder.h"
 
 #include <gtest/gtest.h>
 
@@ -12,9 +12,9 @@
 #include <optional>
 #include <vector>
 
-#include "platform/posix/cabinet/deflate_header.h"
-#include "platform/posix/cabinet/folder_table.h"
 #include "platform/posix/cabinet/io.h"
+#include "platform/posix/cabinet/mszip/deflate_header.h"
+#include "platform/posix/cabinet/mszip/folder_table.h"
 #include "platform/posix/cabinet/target.h"
 #include "support/mszip_builder.h"
 #include "support/temp_dir.h"

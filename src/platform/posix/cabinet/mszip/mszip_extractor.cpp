@@ -1,28 +1,25 @@
-#include "platform/posix/cabinet/mszip_extractor.h"
+#include "platform/posix/cabinet/mszip/mszip_extractor.h"
 
 #include <cstdint>
-#include <cstdlib>
-#include <string_view>
 #include <utility>
+
+#include "shared/cab_format.h"
 
 namespace vantrel {
 namespace {
 
-// libmspack's bounds: nothing past 2 GiB, and no more output than 32 KiB a data block.
+// libmspack 0.11alpha's bounds: nothing past 2 GiB, and no more output than 32 KiB a data block.
 constexpr std::uint64_t kLargestOffset = 0x7FFFFFFF;
-constexpr std::uint64_t kFrameSize = 32768;
+constexpr std::uint64_t kFrameSize = cab::kFrameSize;
 
-bool LeftToLibmspack() {
-    const char* choice = std::getenv("VANTREL_MSZIP");
-    return choice != nullptr && std::string_view(choice) == "libmspack";
-}
+static_assert(MSCAB_COMP_MSZIP == cab::kMszip && MSCAB_COMP_NONE == cab::kStored);
 
 }  // namespace
 
 // Maps libmspack's folders to the folder table; for a lone cabinet they are the same list.
 void MszipExtractor::Prepare(const mscabd_cabinet& cabinet) {
     prepared_ = true;
-    if (LeftToLibmspack() || cabinet.prevcab != nullptr || cabinet.nextcab != nullptr) {
+    if (leftToLibmspack_ || cabinet.prevcab != nullptr || cabinet.nextcab != nullptr) {
         return;
     }
     auto table = ReadFolderTable(io_);

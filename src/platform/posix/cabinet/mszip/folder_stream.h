@@ -17,6 +17,7 @@
 #include <memory>
 
 #include "platform/posix/cabinet/io.h"
+#include "shared/cab_format.h"
 
 namespace vantrel {
 
@@ -44,7 +45,7 @@ class FolderStream {
     void Release(std::uint64_t position) { keepFrom_ = position; }
 
   private:
-    static constexpr std::size_t kTrailingZeros = 2;
+    static constexpr std::size_t kTrailingZeros = 2;  // as libmspack 0.11alpha adds
 
     std::uint64_t End() const { return base_ + filled_; }
     bool MayRead() const;
@@ -56,7 +57,7 @@ class FolderStream {
     unsigned blocksLeft_;
     unsigned headerSize_;
     // The next block's header, read together with the data of the block before it.
-    std::array<unsigned char, 8 + 255> header_{};
+    std::array<unsigned char, cab::kDataHeaderSize + 255> header_{};  // 255: the largest reserve
     std::size_t headerBytes_ = 0;
     bool headerRead_ = false;
     std::unique_ptr<unsigned char[]> buffer_;  // the stream from base_ on
@@ -67,9 +68,5 @@ class FolderStream {
     bool failed_ = false;  // a block could not be read: nothing from its piece on is available
     bool ended_ = false;   // every block was read
 };
-
-// Microsoft's data block checksum: the block's 32-bit little-endian words XORed, the last one to
-// three bytes taken most significant first, starting from `seed`.
-std::uint32_t CabinetChecksum(const unsigned char* data, std::size_t size, std::uint32_t seed);
 
 }  // namespace vantrel

@@ -1,4 +1,4 @@
-#include "platform/posix/cabinet/mszip_decoder.h"
+#include "platform/posix/cabinet/mszip/mszip_decoder.h"
 
 #include <isa-l/igzip_lib.h>
 #include <zlib.h>
@@ -8,17 +8,18 @@
 #include <new>
 #include <utility>
 
-#include "platform/posix/cabinet/deflate_header.h"
+#include "platform/posix/cabinet/mszip/deflate_header.h"
+#include "shared/cab_format.h"
 
 namespace vantrel {
 namespace {
 
-constexpr std::size_t kFrameSize = 32768;
+constexpr std::size_t kFrameSize = cab::kFrameSize;  // libmspack 0.11alpha's MSZIP frame
 // Room for one byte more than a frame may hold, to see a frame that holds more.
 constexpr std::size_t kFrameRoom = kFrameSize + 1;
 // More than the longest dynamic block header, about 560 bytes.
 constexpr std::uint64_t kHeaderLookahead = 2048;
-// libmspack's bit reader fills up to 16 bits before it decodes each Huffman code.
+// libmspack 0.11alpha's bit reader fills up to 16 bits before it decodes each Huffman code.
 constexpr unsigned kHuffmanLookaheadBits = 16;
 constexpr int kRawDeflate = -15;
 constexpr int kAtBlockBoundary = 128;  // zlib's data_type bit for a stop between blocks

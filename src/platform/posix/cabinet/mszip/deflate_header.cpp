@@ -1,4 +1,4 @@
-#include "platform/posix/cabinet/deflate_header.h"
+#include "platform/posix/cabinet/mszip/deflate_header.h"
 
 #include <algorithm>
 #include <array>
@@ -10,14 +10,15 @@ namespace {
 constexpr unsigned kMaxCodeBits = 15;
 constexpr unsigned kCodeLengthCodes = 19;
 constexpr unsigned kCodeLengthBits = 7;  // the longest code of the code-length alphabet
-// libmspack's tables hold this many symbols; RFC 1951 decoders allow two fewer of each.
+// libmspack 0.11alpha's tables hold this many symbols; RFC 1951 decoders allow two fewer of each.
 constexpr unsigned kLiteralSymbols = 288;
 constexpr unsigned kDistanceSymbols = 32;
 constexpr unsigned kRfcLiteralCodes = 286;
 constexpr unsigned kRfcDistanceCodes = 30;
 constexpr unsigned kEndOfBlock = 256;
 constexpr unsigned kFixedEndCodeBits = 7;
-// libmspack looks up this many bits at once and keeps longer codes in a tree after the table.
+// libmspack 0.11alpha looks up this many bits at once and keeps longer codes in a tree after the
+// table.
 constexpr unsigned kLiteralTableBits = 9;
 constexpr unsigned kDistanceTableBits = 6;
 

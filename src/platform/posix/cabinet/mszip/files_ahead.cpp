@@ -1,4 +1,4 @@
-#include "platform/posix/cabinet/files_ahead.h"
+#include "platform/posix/cabinet/mszip/files_ahead.h"
 
 #include <unistd.h>
 

@@ -3,8 +3,13 @@
 // The walk's own extraction of files that lie in MSZIP folders, through a faster inflate than
 // libmspack's, with libmspack as the judge of what comes out: a file is written here only when
 // libmspack would write the same bytes, and otherwise left to libmspack, which also keeps the
-// container, the other methods, cabinet sets and every failure. Setting VANTREL_MSZIP=libmspack
+// container, the other methods, cabinet sets and every failure. CabinetOptions::LibmspackOnly
 // leaves everything to libmspack, to compare the two.
+//
+// To agree with libmspack, this folder copies sizes and bounds from inside it that its public
+// header does not give: each is marked "libmspack 0.11alpha", the version (Debian 12's) they were
+// read from and checked against. Where the public header has the value, a static_assert holds
+// ours to it; building against another version warns (src/platform/posix/CMakeLists.txt).
 
 #include <mspack.h>
 
@@ -15,10 +20,11 @@
 #include <unordered_map>
 #include <vector>
 
-#include "platform/posix/cabinet/folder_table.h"
-#include "platform/posix/cabinet/frame_writer.h"
+#include "platform/cabinet_options.h"
 #include "platform/posix/cabinet/io.h"
-#include "platform/posix/cabinet/mszip_decoder.h"
+#include "platform/posix/cabinet/mszip/folder_table.h"
+#include "platform/posix/cabinet/mszip/frame_writer.h"
+#include "platform/posix/cabinet/mszip/mszip_decoder.h"
 
 namespace vantrel {
 
@@ -27,7 +33,8 @@ class MszipExtractor {
     // Files from this size on are written on a thread of their own while they are decoded.
     static constexpr std::uint64_t kLargeFile = 64 * 1024;
 
-    explicit MszipExtractor(CabIo& io) : io_(io) {}
+    MszipExtractor(CabIo& io, const CabinetOptions& options)
+        : io_(io), leftToLibmspack_(options.LibmspackOnly) {}
 
     // Whether Extract would decode `file` itself, as far as can be told before decoding it.
     bool Handles(const mscabd_cabinet& cabinet, const mscabd_file& file);
@@ -44,6 +51,7 @@ class MszipExtractor {
     bool DeliverFile(const mscabd_file& file, HostFile& sink);
 
     CabIo& io_;
+    bool leftToLibmspack_;
     bool prepared_ = false;
     std::optional<FolderTable> table_;
     std::unordered_map<const mscabd_folder*, std::size_t> mszipFolders_;  // to the table's index

@@ -1,20 +1,17 @@
-#include "platform/posix/cabinet/folder_stream.h"
+#include "platform/posix/cabinet/mszip/folder_stream.h"
 
 #include <algorithm>
-#include <bit>
 #include <cstring>
 #include <utility>
 
-#include "platform/posix/cabinet/little_endian.h"
+#include "shared/cab_format.h"
 
 namespace vantrel {
 namespace {
 
-// libmspack's input buffer for a cabinet's decoders (MSCABD_PARAM_DECOMPBUF, left at 4 KiB).
+// libmspack 0.11alpha's input buffer for a cabinet's decoders (MSCABD_PARAM_DECOMPBUF, left at
+// 4 KiB).
 constexpr std::uint64_t kPieceSize = 4096;
-constexpr unsigned kBlockHeaderSize = 8;
-constexpr unsigned kLargestBlockData = 32768 + 6144;
-constexpr unsigned kLargestBlockOutput = 32768;
 // A frame's input is rarely above 40 KiB; one that needs more than this held at once is left to
 // libmspack, which streams it, so that a hostile cabinet cannot make us hold much of itself.
 constexpr std::size_t kMostHeld = 1 << 20;
@@ -27,33 +24,11 @@ std::uint64_t PieceStart(std::uint64_t position) {
 
 }  // namespace
 
-std::uint32_t CabinetChecksum(const unsigned char* data, std::size_t size, std::uint32_t seed) {
-    static_assert(std::endian::native == std::endian::little, "the words are read in place");
-    // Eight bytes at a time: XOR is the same on two words side by side, folded at the end.
-    std::uint64_t wide = 0;
-    std::size_t at = 0;
-    for (; at + 8 <= size; at += 8) {
-        std::uint64_t word = 0;
-        std::memcpy(&word, data + at, 8);
-        wide ^= word;
-    }
-    std::uint32_t sum =
-        seed ^ static_cast<std::uint32_t>(wide) ^ static_cast<std::uint32_t>(wide >> 32);
-    for (; at + 4 <= size; at += 4) {
-        sum ^= ReadLe32(data + at);
-    }
-    std::uint32_t tail = 0;
-    for (; at < size; ++at) {
-        tail = tail << 8 | data[at];
-    }
-    return sum ^ tail;
-}
-
 FolderStream::FolderStream(CabIo& io, off_t dataOffset, unsigned blocks, unsigned blockReserve)
     : io_(io),
       next_(dataOffset),
       blocksLeft_(blocks),
-      headerSize_(kBlockHeaderSize + blockReserve) {}
+      headerSize_(cab::kDataHeaderSize + blockReserve) {}
 
 std::uint64_t FolderStream::Available() const {
     if (ended_) {
@@ -96,10 +71,11 @@ void FolderStream::ReadBlock() {
         headerBytes_ = got > 0 ? static_cast<std::size_t>(got) : 0;
         headerRead_ = true;
     }
-    const unsigned length = ReadLe16(header_.data() + 4);
-    const unsigned unpacked = ReadLe16(header_.data() + 6);
-    if (headerBytes_ < kBlockHeaderSize || length > kLargestBlockData ||
-        unpacked > kLargestBlockOutput) {
+    const cab::DataHeader block = cab::ReadDataHeader(header_.data());
+    const unsigned length = block.Size;
+    const unsigned unpacked = block.UncompressedSize;
+    if (headerBytes_ < cab::kDataHeaderSize || length > cab::kLargestBlockData ||
+        unpacked > cab::kFrameSize) {
         failed_ = true;
         return;
     }
@@ -107,10 +83,10 @@ void FolderStream::ReadBlock() {
     MakeRoom(length + nextHeader);
     unsigned char* data = buffer_.get() + filled_;
     const ssize_t got = io_.ReadCabinetAt(next_ + headerSize_, data, length + nextHeader);
-    const std::uint32_t stored = ReadLe32(header_.data());
     // A block that unpacks to nothing goes on in the next cabinet of a set.
     if (got < static_cast<ssize_t>(length) || unpacked == 0 ||
-        (stored != 0 && CabinetChecksum(data, length, ReadLe32(header_.data() + 4)) != stored)) {
+        (block.Checksum != 0 &&
+         cab::DataBlockChecksum(data, block.Size, block.UncompressedSize) != block.Checksum)) {
         failed_ = true;
         return;
     }

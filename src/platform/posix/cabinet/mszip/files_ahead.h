@@ -24,7 +24,7 @@
 #include <utility>
 
 #include "platform/posix/cabinet/file_stamps.h"
-#include "platform/posix/cabinet/mszip_extractor.h"
+#include "platform/posix/cabinet/mszip/mszip_extractor.h"
 #include "platform/posix/cabinet/output_folders.h"
 #include "platform/posix/cabinet/small_file_worker.h"
 

@@ -22,10 +22,10 @@
 #include <optional>
 #include <vector>
 
-#include "platform/posix/cabinet/deflate_header.h"
-#include "platform/posix/cabinet/folder_stream.h"
-#include "platform/posix/cabinet/frame_writer.h"
 #include "platform/posix/cabinet/io.h"
+#include "platform/posix/cabinet/mszip/deflate_header.h"
+#include "platform/posix/cabinet/mszip/folder_stream.h"
+#include "platform/posix/cabinet/mszip/frame_writer.h"
 
 struct inflate_state;
 struct z_stream_s;
