@@ -114,10 +114,6 @@ struct SequenceCase {
     bool needsLinks = false;
 };
 
-void PrintTo(const SequenceCase& c, std::ostream* out) {
-    *out << c.label;
-}
-
 class MakeDirTreeSequenceTest : public FolderTreeTest,
                                 public ::testing::WithParamInterface<SequenceCase> {};
 
