@@ -205,6 +205,10 @@ struct InTheWayCase {
     std::vector<std::string> Folders;  // folders under C:\out afterwards, besides "sub"
 };
 
+void PrintTo(const InTheWayCase& value, std::ostream* out) {
+    *out << value.Label;
+}
+
 class InTheWayTest : public OutcomeTest, public ::testing::WithParamInterface<InTheWayCase> {};
 
 TEST_P(InTheWayTest, RaisesAndLeavesWhatWasThere) {

@@ -114,6 +114,10 @@ struct SequenceCase {
     bool needsLinks = false;
 };
 
+void PrintTo(const SequenceCase& c, std::ostream* out) {
+    *out << c.label;
+}
+
 class MakeDirTreeSequenceTest : public FolderTreeTest,
                                 public ::testing::WithParamInterface<SequenceCase> {};
 

@@ -16,6 +16,10 @@ struct RegistrationCase {
     Outcome expected;
 };
 
+void PrintTo(const RegistrationCase& c, std::ostream* out) {
+    *out << c.name;
+}
+
 class RegistrationTest : public InstallFolderTest,
                          public ::testing::WithParamInterface<RegistrationCase> {};
 

@@ -48,6 +48,10 @@ struct PieceCase {
     std::int32_t WrittenFiles;
 };
 
+void PrintTo(const PieceCase& piece, std::ostream* out) {
+    *out << piece.Name;
+}
+
 class PieceBoundaryTest : public ::testing::TestWithParam<PieceCase> {};
 
 std::size_t FirstBlock(const std::string& cabinet) {

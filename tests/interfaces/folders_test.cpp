@@ -23,6 +23,10 @@ struct MkDirCase {
     int outcome;
 };
 
+void PrintTo(const MkDirCase& c, std::ostream* out) {
+    *out << c.label;
+}
+
 class MkDirTest : public ::testing::TestWithParam<MkDirCase> {
   protected:
     MkDirTest() {

@@ -79,6 +79,10 @@ struct CabinetCase {
     std::vector<CabinetFile> Files;
 };
 
+void PrintTo(const CabinetCase& value, std::ostream* out) {
+    *out << value.Label;
+}
+
 std::string RandomBytes(size_t size) {
     std::mt19937 generator(42);
     std::string bytes(size, '\0');
@@ -417,6 +421,10 @@ struct StopCase {
     size_t EventsSeen;  // the walk stops at the stopping notification
 };
 
+void PrintTo(const StopCase& value, std::ostream* out) {
+    *out << value.Label;
+}
+
 class StoppedWalkTest : public ProtocolTest, public ::testing::WithParamInterface<StopCase> {};
 
 // The answers the installer's callback gives when a handler failed end the walk at once,
@@ -467,6 +475,10 @@ struct OpenFailureCase {
     std::function<std::string(const TempDir&)> CabinetPath;  // a Windows path
     DWORD Error;
 };
+
+void PrintTo(const OpenFailureCase& value, std::ostream* out) {
+    *out << value.Label;
+}
 
 class OpenFailureTest : public CabinetTest,
                         public ::testing::WithParamInterface<OpenFailureCase> {};
@@ -610,6 +622,10 @@ struct TargetFailureCase {
     std::function<std::string(const TempDir&)> Target;  // for the cabinet's first file
     DWORD Error;
 };
+
+void PrintTo(const TargetFailureCase& value, std::ostream* out) {
+    *out << value.Label;
+}
 
 class TargetFailureTest : public ProtocolTest,
                           public ::testing::WithParamInterface<TargetFailureCase> {};

@@ -61,6 +61,10 @@ struct TargetCase {
     bool Replaces;
 };
 
+void PrintTo(const TargetCase& target, std::ostream* out) {
+    *out << target.Name;
+}
+
 class TargetFileTest : public ::testing::TestWithParam<std::tuple<TargetCase, bool>> {};
 
 TEST_P(TargetFileTest, ComesOutWholeUnderItsNameAlone) {

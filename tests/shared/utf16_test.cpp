@@ -11,6 +11,10 @@ struct Utf8Case {
     std::u16string utf16;
 };
 
+void PrintTo(const Utf8Case& c, std::ostream* out) {
+    *out << c.label;
+}
+
 class Utf8ToUtf16Test : public ::testing::TestWithParam<Utf8Case> {};
 
 TEST_P(Utf8ToUtf16Test, DecodesEverySequence) {

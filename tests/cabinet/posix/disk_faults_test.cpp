@@ -62,6 +62,10 @@ struct FullDiskCase {
     std::size_t SecondSize;
 };
 
+void PrintTo(const FullDiskCase& value, std::ostream* out) {
+    *out << value.Label;
+}
+
 class FullDiskWriteTest : public FullDiskTest,
                           public ::testing::WithParamInterface<FullDiskCase> {};
 

@@ -102,6 +102,10 @@ struct LieCase {
     FileSet Output;
 };
 
+void PrintTo(const LieCase& lie, std::ostream* out) {
+    *out << lie.Label;
+}
+
 LieCase Refused(const char* label, std::function<std::string()> cabinet) {
     return {label, std::move(cabinet), false, kInvalidData, kPrevious};
 }
@@ -274,6 +278,10 @@ struct OverlongCase {
     bool InFolder;       // the "?" land in a folder part
 };
 
+void PrintTo(const OverlongCase& overlong, std::ostream* out) {
+    *out << overlong.Label;
+}
+
 class OverlongUtf8Test : public HostileCabinetTest,
                          public ::testing::WithParamInterface<OverlongCase> {};
 
@@ -333,6 +341,10 @@ struct LookalikeCase {
     Names NotWritten;
     FileSet Written;  // besides first.txt and, when the walk finished, last.txt
 };
+
+void PrintTo(const LookalikeCase& lookalike, std::ostream* out) {
+    *out << lookalike.Label;
+}
 
 class LookalikeSeparatorTest : public HostileCabinetTest,
                                public ::testing::WithParamInterface<LookalikeCase> {};
@@ -550,6 +562,10 @@ struct NotAFileCase {
     std::function<void(const std::filesystem::path&)> Make;
     ErrorText Error;
 };
+
+void PrintTo(const NotAFileCase& value, std::ostream* out) {
+    *out << value.Label;
+}
 
 class NotAFileTest : public HostileCabinetTest,
                      public ::testing::WithParamInterface<NotAFileCase> {};

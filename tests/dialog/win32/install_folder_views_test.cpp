@@ -15,6 +15,10 @@ struct RegToolCase {
     Outcome expected;
 };
 
+void PrintTo(const RegToolCase& c, std::ostream* out) {
+    *out << c.label;
+}
+
 // Runs reg.exe as a person would at a command prompt; answers its exit status.
 DWORD RunRegAdd(const std::wstring& arguments) {
     std::wstring commandLine =

@@ -52,6 +52,10 @@ struct Shape {
     MszipLayout Layout;
 };
 
+void PrintTo(const Shape& shape, std::ostream* out) {
+    *out << shape.Name;
+}
+
 class MszipShapeTest : public ::testing::TestWithParam<Shape> {};
 
 // Written by the walk's thread, and by the writer's thread while the next frames are decoded
@@ -236,6 +240,10 @@ struct HeaderCase {
     std::vector<unsigned char> Bytes;
     std::optional<unsigned> EndCodeBits;  // nothing: refused
 };
+
+void PrintTo(const HeaderCase& header, std::ostream* out) {
+    *out << header.Name;
+}
 
 HeaderCase Dynamic(const char* name, void (*change)(DynamicHeader&),
                    std::optional<unsigned> endCodeBits) {

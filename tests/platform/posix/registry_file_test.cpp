@@ -270,6 +270,10 @@ struct UnreadableCase {
     std::string content;  // written as system.reg unless empty
 };
 
+void PrintTo(const UnreadableCase& c, std::ostream* out) {
+    *out << c.name;
+}
+
 class UnreadableFileTest : public RegistryFileTest,
                            public ::testing::WithParamInterface<UnreadableCase> {};
 
@@ -295,8 +299,7 @@ INSTANTIATE_TEST_SUITE_P(
                                      "WINE REGISTRY Version 2 " + kViewerSection},
                       UnreadableCase{"BlankLine", "\n"},
                       UnreadableCase{"HeaderAlone", "WINE REGISTRY Version 2"},
-                      UnreadableCase{"HugeFirstLine", std::string(std::size_t{5} << 20, 'W')}),
-    [](const auto& info) { return std::string(info.param.name); });
+                      UnreadableCase{"HugeFirstLine", std::string(std::size_t{5} << 20, 'W')}));
 
 TEST_F(RegistryFileTest, DirectoryOrPipeInPlaceOfTheFileHoldsNothing) {
     std::filesystem::create_directory(file_);

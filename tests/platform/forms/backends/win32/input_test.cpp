@@ -45,6 +45,10 @@ struct CursorCase {
     SHORT HitTest;
 };
 
+void PrintTo(const CursorCase& place, std::ostream* out) {
+    *out << place.Name;
+}
+
 class CursorTest : public KeysTest, public ::testing::WithParamInterface<CursorCase> {
   protected:
     // What the system sends when the mouse moves over the dialog.
