@@ -241,6 +241,10 @@ struct KeyCase {
     bool Clicks;
 };
 
+void PrintTo(const KeyCase& key, std::ostream* out) {
+    *out << key.Name;
+}
+
 class CommandButtonKeyTest : public KeysTest, public ::testing::WithParamInterface<KeyCase> {};
 
 TEST_P(CommandButtonKeyTest, ActsOnSpaceAndEnterOnly) {
