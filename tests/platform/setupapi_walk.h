@@ -10,6 +10,7 @@
 #include <map>
 #include <optional>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "platform/setupapi.h"
@@ -68,6 +69,14 @@ class WalkRecorder {
     std::optional<std::pair<UINT, int>> ThrowAt;
 
     std::vector<WalkEvent> Events;
+
+    // A recorder that writes every file into `folder`.
+    static WalkRecorder WritingTo(std::filesystem::path folder) {
+        WalkRecorder recorder;
+        recorder.FileAnswer = FILEOP_DOIT;
+        recorder.OutputHostFolder = std::move(folder);
+        return recorder;
+    }
 
     BOOL Walk(const std::string& cabinetPath) {
         return SetupIterateCabinetA(cabinetPath.c_str(), 0, &WalkRecorder::Callback, this);
