@@ -402,8 +402,7 @@ TEST_F(ProtocolTest, NonzeroAnswerToCabinetInfoStopsTheWalkWithThatCode) {
 }
 
 TEST_F(ProtocolTest, NonzeroAnswerToFileExtractedStopsTheWalkWithThatCode) {
-    WalkRecorder recorder = WalkRecorder::WritingTo(Out());
-    recorder.ExtractedReply = ERROR_WRITE_FAULT;
+    WalkRecorder recorder = WalkRecorder::WritingTo(Out(), ERROR_WRITE_FAULT);
     EXPECT_EQ(recorder.Walk(cabinet_), FALSE);
     EXPECT_EQ(GetLastError(), ERROR_WRITE_FAULT);
     EXPECT_EQ(recorder.Notifications(),
@@ -535,8 +534,7 @@ class BrokenDataTest : public CabinetTest {
   protected:
     // Walks writing every file to Out(), where each target already holds "previous".
     WalkRecorder WalkOver(const fs::path& cabinet, std::optional<UINT> extractedReply) {
-        WalkRecorder recorder = WalkRecorder::WritingTo(Out());
-        recorder.ExtractedReply = extractedReply;
+        WalkRecorder recorder = WalkRecorder::WritingTo(Out(), extractedReply);
         fs::create_directories(Out());
         test::WriteFile(Out() / "data.bin", "previous");
         result_ = recorder.Walk(cabinet);

@@ -70,11 +70,14 @@ class WalkRecorder {
 
     std::vector<WalkEvent> Events;
 
-    // A recorder that writes every file into `folder`.
-    static WalkRecorder WritingTo(std::filesystem::path folder) {
+    // A recorder that writes every file into `folder`, answering SPFILENOTIFY_FILEEXTRACTED
+    // with `extractedReply` when given.
+    static WalkRecorder WritingTo(std::filesystem::path folder,
+                                  std::optional<UINT> extractedReply = std::nullopt) {
         WalkRecorder recorder;
         recorder.FileAnswer = FILEOP_DOIT;
         recorder.OutputHostFolder = std::move(folder);
+        recorder.ExtractedReply = extractedReply;
         return recorder;
     }
 
