@@ -61,12 +61,7 @@ class CabinetSetTest : public ::testing::Test {
         return layout;
     }
 
-    WalkRecorder ExtractingRecorder() {
-        WalkRecorder recorder;
-        recorder.FileAnswer = FILEOP_DOIT;
-        recorder.OutputHostFolder = out_;
-        return recorder;
-    }
+    WalkRecorder ExtractingRecorder() { return WalkRecorder::WritingTo(out_); }
 
     void ExpectEveryFileWritten() const {
         for (const CabEntry& file : kFiles) {

@@ -80,9 +80,7 @@ TEST_F(WriteFaultTest, ReadOnlyFolderGivesAccessDenied) {
     fs::permissions(locked, fs::perms(0555));
 
     const std::string summary = test::InChildProcess(test::ChildUser::Unprivileged, [&] {
-        WalkRecorder recorder;
-        recorder.FileAnswer = FILEOP_DOIT;
-        recorder.OutputHostFolder = locked;
+        WalkRecorder recorder = WalkRecorder::WritingTo(locked);
         return Summary(recorder.Walk(cabinet), recorder);
     });
     EXPECT_EQ(summary, "0 5 5");
@@ -118,10 +116,7 @@ class WriteFailingMidwayTest : public WriteFaultTest, public ::testing::WithPara
             signal(SIGXFSZ, SIG_IGN);
             const rlimit limits{limit, limit};
             setrlimit(RLIMIT_FSIZE, &limits);
-            WalkRecorder recorder;
-            recorder.FileAnswer = FILEOP_DOIT;
-            recorder.OutputHostFolder = Out();
-            recorder.ExtractedReply = extractedReply;
+            WalkRecorder recorder = WalkRecorder::WritingTo(Out(), extractedReply);
             return Summary(recorder.Walk(cabinet), recorder);
         });
     }
@@ -137,10 +132,7 @@ TEST_P(WriteFailingMidwayTest, FileWeMayNotWriteIsNotReplaced) {
     fs::permissions(Out() / "a.txt", fs::perms(0444));
 
     const std::string summary = test::InChildProcess(test::ChildUser::Unprivileged, [&] {
-        WalkRecorder recorder;
-        recorder.FileAnswer = FILEOP_DOIT;
-        recorder.OutputHostFolder = Out();
-        recorder.ExtractedReply = 0;
+        WalkRecorder recorder = WalkRecorder::WritingTo(Out(), 0);
         return Summary(recorder.Walk(cabinet), recorder);
     });
     if (geteuid() != 0 && access((Out() / "a.txt").c_str(), W_OK) == 0) {

@@ -402,10 +402,7 @@ TEST_F(ProtocolTest, NonzeroAnswerToCabinetInfoStopsTheWalkWithThatCode) {
 }
 
 TEST_F(ProtocolTest, NonzeroAnswerToFileExtractedStopsTheWalkWithThatCode) {
-    WalkRecorder recorder;
-    recorder.FileAnswer = FILEOP_DOIT;
-    recorder.OutputHostFolder = Out();
-    recorder.ExtractedReply = ERROR_WRITE_FAULT;
+    WalkRecorder recorder = WalkRecorder::WritingTo(Out(), ERROR_WRITE_FAULT);
     EXPECT_EQ(recorder.Walk(cabinet_), FALSE);
     EXPECT_EQ(GetLastError(), ERROR_WRITE_FAULT);
     EXPECT_EQ(recorder.Notifications(),
@@ -434,9 +431,7 @@ TEST_P(StoppedWalkTest, EndsThereWithEverythingClosed) {
     // open before counting, so that only what the walk leaves open is counted.
     MappedDrives();
     const size_t descriptors = OpenDescriptors();
-    WalkRecorder recorder;
-    recorder.FileAnswer = FILEOP_DOIT;
-    recorder.OutputHostFolder = Out();
+    WalkRecorder recorder = WalkRecorder::WritingTo(Out());
     recorder.StopAt = {GetParam().Notification, GetParam().Arrival};
     EXPECT_EQ(recorder.Walk(cabinet_), FALSE);
     EXPECT_EQ(GetLastError(), ERROR_OPERATION_ABORTED);
@@ -460,9 +455,7 @@ INSTANTIATE_TEST_SUITE_P(
 // the callback ends the program on the spot instead of unwinding through the walk.
 TEST_F(ProtocolTest, ACallbackThatThrowsEndsTheProgram) {
     GTEST_FLAG_SET(death_test_style, "threadsafe");
-    WalkRecorder recorder;
-    recorder.FileAnswer = FILEOP_DOIT;
-    recorder.OutputHostFolder = Out();
+    WalkRecorder recorder = WalkRecorder::WritingTo(Out());
     recorder.ThrowAt = {SPFILENOTIFY_FILEINCABINET, 1};
     EXPECT_DEATH(recorder.Walk(cabinet_), "thrown by the callback");
 }
@@ -541,10 +534,7 @@ class BrokenDataTest : public CabinetTest {
   protected:
     // Walks writing every file to Out(), where each target already holds "previous".
     WalkRecorder WalkOver(const fs::path& cabinet, std::optional<UINT> extractedReply) {
-        WalkRecorder recorder;
-        recorder.FileAnswer = FILEOP_DOIT;
-        recorder.OutputHostFolder = Out();
-        recorder.ExtractedReply = extractedReply;
+        WalkRecorder recorder = WalkRecorder::WritingTo(Out(), extractedReply);
         fs::create_directories(Out());
         test::WriteFile(Out() / "data.bin", "previous");
         result_ = recorder.Walk(cabinet);
@@ -631,9 +621,7 @@ class TargetFailureTest : public ProtocolTest,
                           public ::testing::WithParamInterface<TargetFailureCase> {};
 
 TEST_P(TargetFailureTest, ReportsTheCodeAndStopsWhenTheCallbackPassesItOn) {
-    WalkRecorder recorder;
-    recorder.FileAnswer = FILEOP_DOIT;
-    recorder.OutputHostFolder = Out();
+    WalkRecorder recorder = WalkRecorder::WritingTo(Out());
     recorder.Targets["a.txt"] = GetParam().Target(dir_);
     EXPECT_EQ(recorder.Walk(cabinet_), FALSE);
     EXPECT_EQ(GetLastError(), GetParam().Error);
@@ -647,9 +635,7 @@ TEST_P(TargetFailureTest, ReportsTheCodeAndStopsWhenTheCallbackPassesItOn) {
 
 // The other files of the same folder still come out whole after a failed one.
 TEST_P(TargetFailureTest, GoesOnWithTheNextFilesWhenTheCallbackAnswersZero) {
-    WalkRecorder recorder;
-    recorder.FileAnswer = FILEOP_DOIT;
-    recorder.OutputHostFolder = Out();
+    WalkRecorder recorder = WalkRecorder::WritingTo(Out());
     recorder.Targets["a.txt"] = GetParam().Target(dir_);
     recorder.ExtractedReply = 0;
     EXPECT_EQ(recorder.Walk(cabinet_), TRUE);
@@ -689,9 +675,7 @@ TEST_F(CabinetTest, ReplacesAnExistingFileAndKeepsItsPermissions) {
     test::WriteFile(Out() / "note.txt", "old content that was longer");
     chmod((Out() / "note.txt").c_str(), 0640);
 
-    WalkRecorder recorder;
-    recorder.FileAnswer = FILEOP_DOIT;
-    recorder.OutputHostFolder = Out();
+    WalkRecorder recorder = WalkRecorder::WritingTo(Out());
     ASSERT_EQ(recorder.Walk(cabinet), TRUE);
     EXPECT_EQ(ReadFile(Out() / "note.txt"), "new content");
     struct stat status {};

@@ -10,6 +10,7 @@
 #include <map>
 #include <optional>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "platform/setupapi.h"
@@ -68,6 +69,17 @@ class WalkRecorder {
     std::optional<std::pair<UINT, int>> ThrowAt;
 
     std::vector<WalkEvent> Events;
+
+    // A recorder that writes every file into `folder`, answering SPFILENOTIFY_FILEEXTRACTED
+    // with `extractedReply` when given.
+    static WalkRecorder WritingTo(std::filesystem::path folder,
+                                  std::optional<UINT> extractedReply = std::nullopt) {
+        WalkRecorder recorder;
+        recorder.FileAnswer = FILEOP_DOIT;
+        recorder.OutputHostFolder = std::move(folder);
+        recorder.ExtractedReply = extractedReply;
+        return recorder;
+    }
 
     BOOL Walk(const std::string& cabinetPath) {
         return SetupIterateCabinetA(cabinetPath.c_str(), 0, &WalkRecorder::Callback, this);

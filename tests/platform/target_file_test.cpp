@@ -80,9 +80,7 @@ TEST_P(TargetFileTest, ComesOutWholeUnderItsNameAlone) {
         fs::permissions(out / "sub" / "file.bin", fs::perms(0640));
     }
 
-    test::WalkRecorder recorder;
-    recorder.FileAnswer = FILEOP_DOIT;
-    recorder.OutputHostFolder = out;
+    test::WalkRecorder recorder = test::WalkRecorder::WritingTo(out);
     ASSERT_EQ(recorder.Walk(dir / "one.cab"), TRUE) << GetLastError();
 
     EXPECT_EQ(test::ReadFile(out / "sub" / "file.bin"), data);
@@ -162,9 +160,7 @@ TEST(LeftoverTemporaryTest, NextWalkIntoTheFolderRemovesOnlyUnlockedOnes) {
     const int live = ::open((sub / kept[0]).c_str(), O_RDONLY | O_CLOEXEC);
     ASSERT_EQ(::flock(live, LOCK_EX), 0);
 
-    test::WalkRecorder recorder;
-    recorder.FileAnswer = FILEOP_DOIT;
-    recorder.OutputHostFolder = out;
+    test::WalkRecorder recorder = test::WalkRecorder::WritingTo(out);
     EXPECT_EQ(recorder.Walk(dir / "one.cab"), TRUE) << GetLastError();
     ::close(live);
 

@@ -2,6 +2,8 @@
 
 // The program run on the services in force with one of them the test's own, for as long as the
 // recorder lives: message boxes recorded, the end observed, the program's folder elsewhere.
+// Each holds a ProgramRun, which can be neither copied nor moved; nor, then, can a recorder,
+// whose services call back into it.
 
 #include <gtest/gtest.h>
 
@@ -23,10 +25,6 @@ inline ProgramServices WithMessageBoxes(std::function<void(const std::string& te
 // Records every message box instead of showing it.
 class MessageBoxRecorder {
   public:
-    MessageBoxRecorder() = default;
-    MessageBoxRecorder(const MessageBoxRecorder&) = delete;
-    MessageBoxRecorder& operator=(const MessageBoxRecorder&) = delete;
-
     const std::vector<std::string>& Texts() const { return texts_; }
 
   private:
@@ -38,10 +36,6 @@ class MessageBoxRecorder {
 // unwinds the program's frames up to the event handler that was running.
 class EndOfProgramRecorder {
   public:
-    EndOfProgramRecorder() = default;
-    EndOfProgramRecorder(const EndOfProgramRecorder&) = delete;
-    EndOfProgramRecorder& operator=(const EndOfProgramRecorder&) = delete;
-
     const std::optional<int>& Status() const { return status_; }
 
   private:
@@ -62,8 +56,6 @@ class EndOfProgramRecorder {
 class ScopedProgramFolder {
   public:
     explicit ScopedProgramFolder(std::string folder) : run_(RunningFrom(std::move(folder))) {}
-    ScopedProgramFolder(const ScopedProgramFolder&) = delete;
-    ScopedProgramFolder& operator=(const ScopedProgramFolder&) = delete;
 
   private:
     static ProgramServices RunningFrom(std::string folder) {

@@ -5,12 +5,15 @@
 // in twips, tab index and place in pixels at 96 dots per inch. Written out here rather than taken
 // from the forms, so that a slip on either side shows.
 
+#include <gtest/gtest.h>
+
 #include <algorithm>
 #include <functional>
 #include <memory>
 #include <ostream>
 #include <stdexcept>
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include "platform/forms/command_button.h"
@@ -42,11 +45,16 @@ inline const FormDesign kTitle = {.Caption = "Form1",
 struct PixelRect {
     int Left, Top, Width, Height;
     bool operator==(const PixelRect&) const = default;
+    auto Fields() const { return std::tuple(Left, Top, Width, Height); }
 };
 
-inline void PrintTo(const PixelRect& place, std::ostream* out) {
-    *out << "{" << place.Left << ", " << place.Top << ", " << place.Width << ", " << place.Height
-         << "}";
+// A value the tests read back prints as its fields, in order.
+template <class Read>
+requires requires(const Read& read) {
+    read.Fields();
+}
+void PrintTo(const Read& read, std::ostream* out) {
+    *out << ::testing::PrintToString(read.Fields());
 }
 
 struct DesignedControl {

@@ -2,15 +2,17 @@
 
 // What the tests of every window backend build on: the designs of the two windows (one table,
 // support/window_design.h), every kind of control on one form named as the dialog names them,
-// a dialog whose buttons' clicks are recorded, and a form that counts (and may refuse) its
-// unloading.
+// a dialog beside folders for its folder list, a dialog whose buttons' clicks are recorded, and
+// a form that counts (and may refuse) its unloading.
 
 #include <gtest/gtest.h>
 
 #include <cstdint>
+#include <filesystem>
 #include <string>
 #include <vector>
 
+#include "support/scratch_folder.h"
 #include "support/window_design.h"
 
 namespace vantrel::test {
@@ -54,6 +56,20 @@ inline void NameAsTheDialogDoes(DialogControls& controls, const std::string& fol
     controls.Bar.SetRange(0, 4);
     controls.Bar.SetValue(3);
 }
+
+// A scratch folder holding the viewer's folder with two folders in it; on POSIX in a Wine
+// prefix of its own, whose drives are C: and Z:.
+class FolderControlsTest : public ::testing::Test {
+  protected:
+    FolderControlsTest() {
+        std::filesystem::create_directories(scratch_.Host("Viewer/b"));
+        std::filesystem::create_directories(scratch_.Host("Viewer/A"));
+    }
+    std::string Viewer() const { return scratch_.WindowsPath() + "\\Viewer"; }
+
+    const ScratchFolder scratch_;
+    Form form_{kDialog};
+};
 
 // A dialog over a title window, with buttons whose clicks are recorded. A click hides the
 // dialog, which ends its modal show.

@@ -6,8 +6,8 @@
 // The readers only read; every expectation is the suite's.
 
 #include <functional>
-#include <ostream>
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include "platform/forms/appearance.h"
@@ -33,6 +33,7 @@ WindowHandle FocusedWindow();
 struct PixelSize {
     int Width, Height;
     bool operator==(const PixelSize&) const = default;
+    auto Fields() const { return std::tuple(Width, Height); }
 };
 
 // What a form's window has around its client area.
@@ -47,18 +48,11 @@ struct Frame {
     bool Resizable = false;
     bool DialogFrame = false;
     bool operator==(const Frame&) const = default;
+    auto Fields() const {
+        return std::tuple(TopLevel, Border, TitleBar, CloseBox, MinimizeBox, MaximizeBox, HelpBox,
+                          Resizable, DialogFrame);
+    }
 };
-
-inline void PrintTo(const PixelSize& size, std::ostream* out) {
-    *out << size.Width << " x " << size.Height;
-}
-
-inline void PrintTo(const Frame& frame, std::ostream* out) {
-    *out << "{top-level " << frame.TopLevel << ", border " << frame.Border << ", title bar "
-         << frame.TitleBar << ", close " << frame.CloseBox << ", minimize " << frame.MinimizeBox
-         << ", maximize " << frame.MaximizeBox << ", help " << frame.HelpBox << ", resizable "
-         << frame.Resizable << ", dialog frame " << frame.DialogFrame << "}";
-}
 
 // ---- Forms
 
@@ -99,11 +93,8 @@ struct FontShown {
     bool Bold;
     bool Italic;
     bool operator==(const FontShown&) const = default;
+    auto Fields() const { return std::tuple(Face, Size, Bold, Italic); }
 };
-inline void PrintTo(const FontShown& font, std::ostream* out) {
-    *out << "{" << font.Face << ", " << font.Size << (font.Bold ? ", bold" : "")
-         << (font.Italic ? ", italic" : "") << "}";
-}
 
 FontShown FontOf(const Control& control);
 // `font` as this window system would hold it.
@@ -117,12 +108,10 @@ struct LabelLook {
     bool TextInButtonFace = false;
     bool FormColourShowsThrough = false;
     bool operator==(const LabelLook&) const = default;
+    auto Fields() const {
+        return std::tuple(PlainText, OneLine, TextInButtonFace, FormColourShowsThrough);
+    }
 };
-inline void PrintTo(const LabelLook& look, std::ostream* out) {
-    *out << "{plain text " << look.PlainText << ", one line " << look.OneLine
-         << ", text in button face " << look.TextInButtonFace << ", form shows through "
-         << look.FormColourShowsThrough << "}";
-}
 // Read once the label's form is shown.
 LabelLook LookOf(const Label& label);
 
@@ -131,11 +120,8 @@ struct Progress {
     int Maximum = 0;
     int Value = 0;
     bool operator==(const Progress&) const = default;
+    auto Fields() const { return std::tuple(Busy, Maximum, Value); }
 };
-inline void PrintTo(const Progress& progress, std::ostream* out) {
-    *out << "{busy " << progress.Busy << ", " << progress.Value << " of " << progress.Maximum
-         << "}";
-}
 Progress ProgressOf(const ProgressBar& bar);
 
 std::vector<std::string> ItemsOf(const DriveListBox& list);
@@ -165,22 +151,16 @@ struct Accessible {
     std::string Name;
     std::string Value;
     bool operator==(const Accessible&) const = default;
+    auto Fields() const { return std::tuple(static_cast<int>(Role), Name, Value); }
 };
-inline void PrintTo(const Accessible& read, std::ostream* out) {
-    *out << "{role " << static_cast<int>(read.Role) << ", \"" << read.Name << "\", \"" << read.Value
-         << "\"}";
-}
 
 struct AccessibleState {
     bool ReadOnly = false;
     bool Focusable = false;
     bool Unavailable = false;
     bool operator==(const AccessibleState&) const = default;
+    auto Fields() const { return std::tuple(ReadOnly, Focusable, Unavailable); }
 };
-inline void PrintTo(const AccessibleState& state, std::ostream* out) {
-    *out << "{read-only " << state.ReadOnly << ", focusable " << state.Focusable << ", unavailable "
-         << state.Unavailable << "}";
-}
 
 Accessible Read(WindowHandle window);
 std::string DescriptionOf(WindowHandle window);

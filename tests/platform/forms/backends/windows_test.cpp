@@ -8,7 +8,6 @@
 #include <algorithm>
 #include <cstdint>
 #include <cstdlib>
-#include <filesystem>
 #include <string>
 #include <vector>
 
@@ -18,7 +17,6 @@
 #include "platform/forms/runtime.h"
 #include "support/platform.h"
 #include "support/program_recorders.h"
-#include "support/scratch_folder.h"
 
 namespace vantrel::test {
 namespace {
@@ -141,20 +139,6 @@ TEST(ControlWindowTest, ProgressBarShowsBusyThenHowFar) {
     bar.SetValue(2);
     EXPECT_EQ(ProgressOf(bar), (Progress{.Busy = false, .Maximum = 3, .Value = 2}));
 }
-
-// A scratch folder holding the viewer's folder with two folders in it; on POSIX in a Wine
-// prefix of its own, whose drives are C: and Z:.
-class FolderControlsTest : public ::testing::Test {
-  protected:
-    FolderControlsTest() {
-        std::filesystem::create_directories(scratch_.Host("Viewer/b"));
-        std::filesystem::create_directories(scratch_.Host("Viewer/A"));
-    }
-    std::string Viewer() const { return scratch_.WindowsPath() + "\\Viewer"; }
-
-    const ScratchFolder scratch_;
-    Form form_{kDialog};
-};
 
 TEST_F(FolderControlsTest, DriveListShowsTheDrivesAndTheOneSet) {
     DriveListBox drives(form_);

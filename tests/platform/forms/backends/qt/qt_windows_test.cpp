@@ -9,14 +9,12 @@
 #include <QApplication>
 #include <QImage>
 #include <QTreeWidget>
-#include <filesystem>
 
 #include "platform/forms/backend_cases.h"
 #include "platform/forms/backends/qt/control_peers.h"
 #include "platform/forms/backends/qt/conversions.h"
 #include "platform/forms/backends/qt/form_window.h"
 #include "platform/forms/backends/qt/qt_test_support.h"
-#include "support/scratch_folder.h"
 
 namespace vantrel::test {
 namespace {
@@ -52,15 +50,9 @@ TEST(QtFormWindowTest, PaintsTheFormsOwnColourOnly) {
     EXPECT_EQ(WindowOf(title)->palette().color(QPalette::Window), QColor(0, 0, 192));
 }
 
-class QtFolderTreeTest : public ::testing::Test {
+class QtFolderTreeTest : public FolderControlsTest {
   protected:
-    QtFolderTreeTest() {
-        std::filesystem::create_directories(scratch_.Host("Viewer/b"));
-        std::filesystem::create_directories(scratch_.Host("Viewer/A"));
-        folders_.SetPath(scratch_.WindowsPath() + "\\Viewer");
-    }
-    const ScratchFolder scratch_;
-    Form form_{kDialog};
+    QtFolderTreeTest() { folders_.SetPath(Viewer()); }
     DirListBox folders_{form_};
     QTreeWidget& tree_ = *static_cast<QTreeWidget*>(WidgetOf(folders_));
 };
@@ -95,7 +87,7 @@ TEST_F(QtFolderTreeTest, AssistiveTechnologyReadsTheProgressRangeAndTheFoldersTe
     QAccessibleInterface* folder = QAccessible::queryAccessibleInterface(&tree_);
     ASSERT_NE(folder->textInterface(), nullptr);
     EXPECT_EQ(folder->textInterface()->text(0, folder->textInterface()->characterCount()),
-              QString::fromStdString(scratch_.WindowsPath() + "\\Viewer"));
+              QString::fromStdString(Viewer()));
 }
 
 // Qt has no read-only tree: the backend draws it as a disabled one, which it looks like.

@@ -9,14 +9,12 @@
 #include <commctrl.h>
 
 #include <algorithm>
-#include <filesystem>
 
 #include "platform/forms/backend_cases.h"
 #include "platform/forms/backends/win32/control_peers.h"
 #include "platform/forms/backends/win32/form_window.h"
 #include "platform/forms/backends/win32/win32_test_support.h"
 #include "platform/forms/runtime.h"
-#include "support/scratch_folder.h"
 #include "windows/resource_ids.h"
 
 namespace vantrel::test {
@@ -82,22 +80,20 @@ TEST(Win32ControlWindowTest, TheDriveListIsADropDownList) {
 
 // Win32 draws the folder list's rows itself: the folder's icon beside its name, the selected one
 // highlighted.
-TEST(Win32ControlWindowTest, TheFolderListDrawsEveryRow) {
-    const ScratchFolder scratch;
-    std::filesystem::create_directories(scratch.Host("Viewer/b"));
-    std::filesystem::create_directories(scratch.Host("Viewer/A"));
-    Form form(kDialog);
-    DirListBox folders(form);
+using Win32FolderListTest = FolderControlsTest;
+
+TEST_F(Win32FolderListTest, DrawsEveryRow) {
+    DirListBox folders(form_);
     MoveAsDesigned(folders, "Confirm", "Dir1");
-    folders.SetPath(scratch.WindowsPath() + "\\Viewer");
+    folders.SetPath(Viewer());
     const HWND window = WindowOf(folders);
     EXPECT_TRUE(StyleOf(window) & LBS_OWNERDRAWFIXED);
     EXPECT_GE(SendMessageW(window, LB_GETITEMHEIGHT, 0, 0), GetSystemMetrics(SM_CYSMICON));
-    form.Show();
-    const std::vector<COLORREF> pixels = PixelsOf(WindowOf(form), PlaceOf(window));
+    form_.Show();
+    const std::vector<COLORREF> pixels = PixelsOf(WindowOf(form_), PlaceOf(window));
     EXPECT_GT(std::count(pixels.begin(), pixels.end(), GetSysColor(COLOR_HIGHLIGHT)), 100);
     EXPECT_GT(std::count(pixels.begin(), pixels.end(), GetSysColor(COLOR_WINDOW)), 100);
-    form.Hide();
+    form_.Hide();
 }
 
 // The dialog manager finds the next stop itself: shown and enabled, in tab order.
